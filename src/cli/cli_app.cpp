@@ -1,0 +1,54 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
+#include "cli/commands.h"
+
+namespace voltaro::cli {
+
+int runCli(const std::vector<std::string>& arguments, Environment& environment) {
+    CLI::App app{"Measures how fast a charger charges this device.", "voltaro-cli"};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", VOLTARO_VERSION);
+
+    MeasureOptions measure;
+    CLI::App* measureCommand = app.add_subcommand("measure", "Run a charge test");
+    measureCommand->add_option("--battery", measure.battery,
+                               "auto, linux[:NAME], sim or replay:FILE (default auto: the real "
+                               "battery if there is one, else the simulated one)");
+    measureCommand->add_option("--model", measure.model, "Model identifier to use instead of uname");
+    measureCommand->add_option("--watts", measure.watts, "Simulated charger power in watts (18)")
+        ->check(CLI::PositiveNumber);
+    measureCommand->add_option("--start-level", measure.startLevel,
+                               "Simulated start level, a fraction from 0 to 1 (0.80)")
+        ->check(CLI::Range(0.0, 1.0));
+    measureCommand->add_option("--speed", measure.speed,
+                               "How many times faster than real time a simulated or replayed "
+                               "battery runs (60 simulated, 1 replayed)")
+        ->check(CLI::PositiveNumber);
+    measureCommand->add_flag("--instant", measure.instant,
+                             "Run a simulated or replayed battery on virtual time, without waiting");
+    measureCommand->add_option("--clock-start", measure.clockStart,
+                               "Absolute time at the start, in seconds since 2001-01-01 UTC");
+    measureCommand->add_flag("--json", measure.json, "Print the result as one JSON object");
+
+    DeviceOptions device;
+    CLI::App* deviceCommand = app.add_subcommand("device", "Show what the catalogue knows of this model");
+    deviceCommand->add_option("--model", device.model, "Model identifier to use instead of uname");
+    deviceCommand->add_flag("--json", device.json, "Print one JSON object");
+
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        // Prints the help or version asked for, or the error, for the right subcommand.
+        const int code = app.exit(error, environment.out, environment.err);
+        return code == 0 ? 0 : kExitUsage;
+    }
+
+    if (measureCommand->parsed()) return runMeasure(measure, environment);
+    return runDevice(device, environment);
+}
+
+}  // namespace voltaro::cli

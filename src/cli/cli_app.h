@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace voltaro::cli {
+
+// Exit statuses of voltaro-cli.
+inline constexpr int kExitResult = 0;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitNoResult = 3;
+
+struct Environment {
+    std::ostream& out;
+    std::ostream& err;
+    bool interactiveTerminal = false;  // standard output is a terminal
+    bool handleInterrupts = false;     // Ctrl-C stops the test, then exits
+};
+
+// Runs voltaro-cli with its arguments (without the program name).
+int runCli(const std::vector<std::string>& arguments, Environment& environment);
+
+}  // namespace voltaro::cli

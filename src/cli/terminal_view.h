@@ -1,0 +1,66 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "engine/session_view.h"
+
+namespace voltaro::cli {
+
+// Shows the test session in a terminal: a line for each change of situation and each processed
+// level, or, on an interactive terminal in real time, one status line redrawn in place.
+class TerminalView final : public SessionView {
+public:
+    enum class Mode { Lines, LiveLine, Quiet };
+
+    TerminalView(std::ostream& out, Mode mode) : out_(out), mode_(mode) {}
+
+    void showUnpluggedLayout(int64_t maxChargingWatts, bool showFastChargeBadge) override;
+    void showConnectedLayout(bool fullyCharged) override;
+    void showTestingLayout(int64_t testTime, double totalWatt) override;
+    void showResult(double totalWatt, int64_t testTime) override;
+    void hideChargeMessage() override {}
+    void showFinishedControls() override;
+    void showFailedTexts() override;
+    void hideRatingViews() override {}
+    void showRating(const StarWidths& widths) override { (void)widths; }
+    void setStartButtonImage(std::string_view imageName) override { (void)imageName; }
+    void showClockText(const std::string& text) override;
+    void showBatteryLevelText(const std::string& text) override;
+    void showModelName(const std::string& name) override { (void)name; }
+    void showTestLog(const std::string& log) override { (void)log; }
+    void flashFade() override {}
+    void showReplyText(const std::string& text) override;
+
+    // Prints what changed since the last call: called after each event the session processed.
+    void flush();
+    // Ends the live line before other output.
+    void finishLine();
+
+private:
+    enum class Situation { None, Unplugged, Ready, Full, Testing, Finished, Failed };
+    std::string statusText() const;
+    void redrawLiveLine(bool force);
+
+    std::ostream& out_;
+    Mode mode_;
+    Situation situation_ = Situation::None;
+    Situation shownSituation_ = Situation::None;
+    std::string prompt_;
+    std::string level_ = "--%";
+    std::string shownLevel_;
+    std::string clock_ = "00:00:00";
+    std::string power_;
+    std::string shownPower_;
+    bool liveLineOpen_ = false;
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+// "★★☆☆☆" for the five star widths, a partly filled star counting as empty.
+std::string starText(const StarWidths& widths);
+// The rating as a number of stars, e.g. 1.35.
+double starCount(const StarWidths& widths);
+
+}  // namespace voltaro::cli

@@ -1,0 +1,72 @@
+#include "platform/sim/virtual_time.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace voltaro {
+
+AbsoluteTime VirtualTime::now() const { return now_; }
+
+void VirtualTime::post(Task task) {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+}
+
+std::shared_ptr<Timer> VirtualTime::scheduleRepeating(double interval, Task task) {
+    return timers_.add(now_, interval, true, std::move(task));
+}
+
+std::shared_ptr<Timer> VirtualTime::scheduleOnce(double delay, Task task) {
+    return timers_.add(now_, delay, false, std::move(task));
+}
+
+void VirtualTime::quit() { quitRequested_ = true; }
+
+bool VirtualTime::runPostedTasks() {
+    std::deque<Task> ready;
+    {
+        std::lock_guard lock(mutex_);
+        ready.swap(tasks_);
+    }
+    for (Task& task : ready) task();
+    return !ready.empty();
+}
+
+void VirtualTime::runPending() {
+    while (runPostedTasks()) {
+    }
+}
+
+void VirtualTime::run() {
+    for (;;) {
+        runPending();
+        while (timers_.fireOneDue(now_)) runPending();
+        if (quitRequested_) {
+            quitRequested_ = false;
+            return;
+        }
+        const auto due = timers_.nextDue();
+        if (!due) {
+            std::lock_guard lock(mutex_);
+            if (tasks_.empty()) return;
+            continue;
+        }
+        now_ = std::max(now_, *due);
+    }
+}
+
+void VirtualTime::advanceTo(AbsoluteTime time) {
+    runPending();
+    for (;;) {
+        while (timers_.fireOneDue(now_)) runPending();
+        const auto due = timers_.nextDue();
+        if (!due || *due > time) break;
+        now_ = std::max(now_, *due);
+    }
+    now_ = std::max(now_, time);
+    runPending();
+}
+
+void VirtualTime::advanceBy(double seconds) { advanceTo(now_ + seconds); }
+
+}  // namespace voltaro

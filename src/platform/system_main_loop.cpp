@@ -1,0 +1,69 @@
+#include "platform/system_main_loop.h"
+
+#include <utility>
+
+namespace voltaro {
+
+SystemMainLoop::SystemMainLoop(double timeScale, std::optional<AbsoluteTime> origin)
+    : timeScale_(timeScale > 0 ? timeScale : 1.0),
+      origin_(origin ? *origin : SystemClock().now()),
+      steadyStart_(SteadyClock::now()) {}
+
+AbsoluteTime SystemMainLoop::now() const {
+    const std::chrono::duration<double> elapsed = SteadyClock::now() - steadyStart_;
+    return origin_ + elapsed.count() * timeScale_;
+}
+
+void SystemMainLoop::post(Task task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    wake_.notify_one();
+}
+
+std::shared_ptr<Timer> SystemMainLoop::scheduleRepeating(double interval, Task task) {
+    return timers_.add(now(), interval, true, std::move(task));
+}
+
+std::shared_ptr<Timer> SystemMainLoop::scheduleOnce(double delay, Task task) {
+    return timers_.add(now(), delay, false, std::move(task));
+}
+
+void SystemMainLoop::quit() {
+    {
+        std::lock_guard lock(mutex_);
+        quitRequested_ = true;
+    }
+    wake_.notify_one();
+}
+
+void SystemMainLoop::run() {
+    for (;;) {
+        std::deque<Task> ready;
+        {
+            std::lock_guard lock(mutex_);
+            if (quitRequested_) {
+                quitRequested_ = false;
+                return;
+            }
+            ready.swap(tasks_);
+        }
+        for (Task& task : ready) task();
+        if (!ready.empty()) continue;
+
+        while (timers_.fireOneDue(now())) {
+        }
+
+        std::unique_lock lock(mutex_);
+        if (!tasks_.empty() || quitRequested_) continue;
+        const std::optional<double> due = timers_.nextDue();
+        if (!due) return;  // nothing left to do
+        const double realWait = (*due - now()) / timeScale_;
+        if (realWait > 0) {
+            wake_.wait_for(lock, std::chrono::duration<double>(realWait));
+        }
+    }
+}
+
+}  // namespace voltaro
