@@ -31,6 +31,12 @@ public:
     // Runs `task` once after `delay` seconds of this loop's time, unless invalidated before.
     virtual std::shared_ptr<Timer> scheduleOnce(double delay, Task task) = 0;
 
+    // Work in flight on another thread that will post its result (an HTTP request, say). While
+    // any is outstanding, run() does not return for lack of work, and a virtual clock waits for it
+    // rather than jumping ahead. Both calls are safe from any thread.
+    virtual void beginExternalWork() = 0;
+    virtual void endExternalWork() = 0;
+
     // Runs tasks and timers until quit() is called, or until nothing is left to do.
     virtual void run() = 0;
     virtual void quit() = 0;

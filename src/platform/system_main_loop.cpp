@@ -38,6 +38,19 @@ void SystemMainLoop::quit() {
     wake_.notify_one();
 }
 
+void SystemMainLoop::beginExternalWork() {
+    std::lock_guard lock(mutex_);
+    ++externalWork_;
+}
+
+void SystemMainLoop::endExternalWork() {
+    {
+        std::lock_guard lock(mutex_);
+        --externalWork_;
+    }
+    wake_.notify_one();
+}
+
 void SystemMainLoop::run() {
     for (;;) {
         std::deque<Task> ready;
@@ -58,7 +71,11 @@ void SystemMainLoop::run() {
         std::unique_lock lock(mutex_);
         if (!tasks_.empty() || quitRequested_) continue;
         const std::optional<double> due = timers_.nextDue();
-        if (!due) return;  // nothing left to do
+        if (!due) {
+            if (externalWork_ == 0) return;  // nothing left to do
+            wake_.wait(lock);
+            continue;
+        }
         const double realWait = (*due - now()) / timeScale_;
         if (realWait > 0) {
             wake_.wait_for(lock, std::chrono::duration<double>(realWait));

@@ -27,6 +27,8 @@ public:
     // Returns when quit() was called, or when no task and no timer is left.
     void run() override;
     void quit() override;
+    void beginExternalWork() override;
+    void endExternalWork() override;
 
 private:
     using SteadyClock = std::chrono::steady_clock;
@@ -40,6 +42,7 @@ private:
     std::condition_variable wake_;
     std::deque<Task> tasks_;  // guarded by mutex_
     bool quitRequested_ = false;  // guarded by mutex_
+    int externalWork_ = 0;        // guarded by mutex_
 };
 
 }  // namespace voltaro

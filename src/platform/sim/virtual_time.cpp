@@ -8,8 +8,33 @@ namespace voltaro {
 AbsoluteTime VirtualTime::now() const { return now_; }
 
 void VirtualTime::post(Task task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    posted_.notify_one();
+}
+
+void VirtualTime::beginExternalWork() {
     std::lock_guard lock(mutex_);
-    tasks_.push_back(std::move(task));
+    ++externalWork_;
+}
+
+void VirtualTime::endExternalWork() {
+    {
+        std::lock_guard lock(mutex_);
+        --externalWork_;
+    }
+    posted_.notify_one();
+}
+
+void VirtualTime::waitForExternalWork() {
+    for (;;) {
+        runPending();
+        std::unique_lock lock(mutex_);
+        if (externalWork_ == 0 && tasks_.empty()) return;
+        posted_.wait(lock, [this] { return !tasks_.empty() || externalWork_ == 0; });
+    }
 }
 
 std::shared_ptr<Timer> VirtualTime::scheduleRepeating(double interval, Task task) {
@@ -39,7 +64,8 @@ void VirtualTime::runPending() {
 
 void VirtualTime::run() {
     for (;;) {
-        runPending();
+        // Time stands still while work on another thread is outstanding.
+        waitForExternalWork();
         while (timers_.fireOneDue(now_)) runPending();
         if (quitRequested_) {
             quitRequested_ = false;
@@ -48,7 +74,7 @@ void VirtualTime::run() {
         const auto due = timers_.nextDue();
         if (!due) {
             std::lock_guard lock(mutex_);
-            if (tasks_.empty()) return;
+            if (tasks_.empty() && externalWork_ == 0) return;
             continue;
         }
         now_ = std::max(now_, *due);
@@ -56,9 +82,9 @@ void VirtualTime::run() {
 }
 
 void VirtualTime::advanceTo(AbsoluteTime time) {
-    runPending();
+    waitForExternalWork();
     for (;;) {
-        while (timers_.fireOneDue(now_)) runPending();
+        while (timers_.fireOneDue(now_)) waitForExternalWork();
         const auto due = timers_.nextDue();
         if (!due || *due > time) break;
         now_ = std::max(now_, *due);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 
@@ -22,6 +23,8 @@ public:
     // Runs until quit() or until no task and no timer is left.
     void run() override;
     void quit() override;
+    void beginExternalWork() override;
+    void endExternalWork() override;
 
     // Runs everything due up to now + seconds, then leaves the clock there.
     void advanceBy(double seconds);
@@ -30,13 +33,18 @@ public:
     // Runs the posted tasks without moving the clock.
     void runPending();
 
+    // Waits (in real time) until no external work is outstanding, running what it posts.
+    void waitForExternalWork();
+
 private:
     bool runPostedTasks();
 
     AbsoluteTime now_;
     TimerQueue timers_;
     mutable std::mutex mutex_;
+    std::condition_variable posted_;
     std::deque<Task> tasks_;  // guarded by mutex_
+    int externalWork_ = 0;    // guarded by mutex_
     bool quitRequested_ = false;
 };
 
