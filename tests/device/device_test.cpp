@@ -1,0 +1,77 @@
+#include "device/device.h"
+
+#include <gtest/gtest.h>
+#include <sys/utsname.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace voltaro {
+namespace {
+
+// Answers with the next identifier of its list on every call, counting the calls.
+class ChangingModelSource final : public ModelSource {
+public:
+    explicit ChangingModelSource(std::vector<std::string> answers) : answers_(std::move(answers)) {}
+    std::string modelIdentifier() const override { return answers_[calls++ % answers_.size()]; }
+    mutable size_t calls = 0;
+
+private:
+    std::vector<std::string> answers_;
+};
+
+class SettableBattery final : public BatterySource {
+public:
+    float level() const override { return level_; }
+    BatteryState state() const override { return state_; }
+    void setMonitoringEnabled(bool) override {}
+    float level_ = kUnknownBatteryLevel;
+    BatteryState state_ = BatteryState::Unknown;
+};
+
+TEST(Device, AsksTheModelSourceOnEveryCall) {
+    ChangingModelSource model({"iPhone14,5", "iPhone9,1"});
+    SettableBattery battery;
+    const Device device(model, battery);
+
+    // The answers alternate, so a cached identifier would repeat the first model's value.
+    EXPECT_EQ(device.modelIdentifier(), "iPhone14,5");
+    EXPECT_EQ(device.modelIdentifier(), "iPhone9,1");
+    EXPECT_EQ(device.modelName(), "iPhone 13");
+    EXPECT_EQ(device.modelName(), "iPhone 7");
+    EXPECT_EQ(device.batteryCapacity(), 3227);
+    EXPECT_EQ(device.batteryCapacity(), 1960);
+    EXPECT_EQ(device.maxChargingWatts(), 27);
+    EXPECT_EQ(device.maxChargingWatts(), 10);
+    EXPECT_TRUE(device.supportsPDCharging());
+    EXPECT_FALSE(device.supportsPDCharging());
+    EXPECT_EQ(model.calls, 10u);
+}
+
+TEST(Device, ReadsTheBatteryAsItIsNow) {
+    FixedModelSource model("iPad6,7");
+    SettableBattery battery;
+    const Device device(model, battery);
+
+    EXPECT_EQ(device.batteryLevel(), kUnknownBatteryLevel);
+    EXPECT_EQ(device.batteryState(), BatteryState::Unknown);
+    battery.level_ = 0.42f;
+    battery.state_ = BatteryState::Charging;
+    EXPECT_FLOAT_EQ(device.batteryLevel(), 0.42f);
+    EXPECT_EQ(device.batteryState(), BatteryState::Charging);
+    EXPECT_EQ(device.batteryCapacity(), 9720);
+}
+
+TEST(UnameModelSource, GivesTheMachineText) {
+    struct utsname names {};
+    ASSERT_EQ(uname(&names), 0);
+    const std::string identifier = UnameModelSource().modelIdentifier();
+    EXPECT_EQ(identifier, std::string(names.machine, strnlen(names.machine, sizeof names.machine)));
+    EXPECT_FALSE(identifier.empty());
+    EXPECT_EQ(identifier.find('\0'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace voltaro
