@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/cli_app.h"
+#include "cli/terminal_view.h"
+
+namespace voltaro::cli {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    nlohmann::json json() const { return nlohmann::json::parse(out); }
+};
+
+CliRun run(std::vector<std::string> arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    Environment environment{out, err, false, false};
+    CliRun result;
+    result.status = runCli(arguments, environment);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+std::string data(const std::string& name) { return std::string(VOLTARO_TEST_DATA_DIR) + "/" + name; }
+
+CliRun replay(const std::string& script, std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments = {"measure", "--battery", "replay:" + data(script),
+                                          "--instant", "--clock-start", "1000", "--json"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return run(arguments);
+}
+
+// A script file in a fresh temporary directory.
+class ScriptFile {
+public:
+    explicit ScriptFile(const std::string& text) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("voltaro-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+        std::ofstream(path_) << text;
+    }
+    ~ScriptFile() { std::filesystem::remove(path_); }
+    std::string path() const { return path_.string(); }
+
+private:
+    static inline int counter_ = 0;
+    std::filesystem::path path_;
+};
+
+TEST(MeasureReplay, ReproducesAOneStepResult) {
+    const CliRun r = replay("one_step_in_a_minute.script", {"--model", "x86_64"});
+    ASSERT_EQ(r.status, kExitResult) << r.err;
+    const auto j = r.json();
+    EXPECT_EQ(j["failed"], false);
+    EXPECT_NEAR(j["watt"].get<double>(), 8.1, 0.005);
+    EXPECT_DOUBLE_EQ(j["amp"].get<double>(), 27.0);
+    EXPECT_EQ(j["averageTime"], 60.0);
+    EXPECT_EQ(j["min"], 60.0);
+    EXPECT_EQ(j["startlevel"], 51.0);
+    EXPECT_EQ(j["finishlevel"], 52.0);
+    EXPECT_EQ(j["starttime"], 1010.0);
+    EXPECT_EQ(j["finishtime"], 1070.0);
+    EXPECT_EQ(j["userStartTime"], 1010.0);
+    EXPECT_EQ(j["userStartlevel"], 51.0);
+    EXPECT_EQ(j["levelList"], nlohmann::json::parse("[51.0, 52.0]"));
+    EXPECT_EQ(j["stars"][0], 13.0);
+    EXPECT_NEAR(j["stars"][1].get<double>(), 4.55, 1e-5);
+}
+
+TEST(MeasureReplay, CapsAtTheModelMaximum) {
+    const CliRun r = replay("capped_at_model_maximum.script", {"--model", "iPhone10,2"});
+    ASSERT_EQ(r.status, kExitResult) << r.err;
+    const auto j = r.json();
+    EXPECT_EQ(j["watt"], 18.0);
+    for (const auto& width : j["stars"]) EXPECT_EQ(width, 13.0);
+}
+
+TEST(MeasureReplay, AFailedTestHasNoResult) {
+    const CliRun r = replay("jump_past_placeholder.script");
+    EXPECT_EQ(r.status, kExitNoResult);
+    const auto j = r.json();
+    EXPECT_EQ(j["failed"], true);
+    EXPECT_LT(j["watt"].get<double>(), 0.0);
+}
+
+TEST(MeasureReplay, EndsAtAFullBattery) {
+    const CliRun r = replay("charge_to_full.script", {"--model", "x86_64"});
+    ASSERT_EQ(r.status, kExitResult) << r.err;
+    EXPECT_EQ(r.json()["finishlevel"], 100.0);
+}
+
+TEST(MeasureReplay, AScriptThatNeverStartsHasNoResult) {
+    ScriptFile script("0,state,charging\n0,level,0.5\n60,level,0.51\n");
+    const CliRun r = run({"measure", "--battery", "replay:" + script.path(), "--instant"});
+    EXPECT_EQ(r.status, kExitNoResult);
+    EXPECT_NE(r.out.find("No result"), std::string::npos);
+}
+
+TEST(MeasureReplay, HumanOutputShowsPowerRateAndStars) {
+    const CliRun r = run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"),
+                       "--instant", "--model", "x86_64"});
+    ASSERT_EQ(r.status, kExitResult) << r.err;
+    EXPECT_NE(r.out.find("8.1 W"), std::string::npos);
+    EXPECT_NE(r.out.find("27.0 mAh/min"), std::string::npos);
+    EXPECT_NE(r.out.find("60 s"), std::string::npos);
+    EXPECT_NE(r.out.find("★☆☆☆☆"), std::string::npos);
+}
+
+TEST(MeasureSimulated, RunsToFullOnVirtualTime) {
+    const CliRun r = run({"measure", "--battery", "sim", "--instant", "--json", "--model",
+                       "iPhone14,5", "--watts", "20", "--start-level", "0.5"});
+    ASSERT_EQ(r.status, kExitResult) << r.err;
+    const auto j = r.json();
+    EXPECT_EQ(j["finishlevel"], 100.0);
+    // A 20 W charger under the 27 W maximum, tapering above 80 %: well under 20 W on average.
+    EXPECT_GT(j["watt"].get<double>(), 12.0);
+    EXPECT_LT(j["watt"].get<double>(), 20.0);
+}
+
+TEST(MeasureArguments, BadArgumentsExitWith2) {
+    EXPECT_EQ(run({"measure", "--battery", "usb"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--battery", "replay:"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--battery", "sim", "--watts", "-3"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--battery", "sim", "--start-level", "1.5"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--battery", "sim", "--speed", "0"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--battery", "replay:x", "--watts", "10"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--clock-start", "soon"}).status, kExitUsage);
+    EXPECT_EQ(run({"measure", "--frobnicate"}).status, kExitUsage);
+    EXPECT_EQ(run({}).status, kExitUsage);
+    EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+TEST(MeasureArguments, ABadScriptNamesTheFileAndLine) {
+    ScriptFile script("0,state,charging\n5,level,high\n");
+    const CliRun r = run({"measure", "--battery", "replay:" + script.path(), "--instant"});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_NE(r.err.find(script.path() + ":2:"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(DeviceCommand, ShowsTheCatalogueFacts) {
+    const CliRun r = run({"device", "--model", "iPhone9,1", "--json"});
+    ASSERT_EQ(r.status, 0);
+    const auto j = r.json();
+    EXPECT_EQ(j["name"], "iPhone 7");
+    EXPECT_EQ(j["capacity"], 1960);
+    EXPECT_EQ(j["maxChargingWatts"], 10);
+    EXPECT_EQ(j["fastCharge"], false);
+}
+
+TEST(StarText, PartialStarsCountAsEmptyInTheDrawing) {
+    EXPECT_EQ(starText({13, 13, 6.5, 0, 0}), "★★☆☆☆");
+    EXPECT_DOUBLE_EQ(starCount({13, 13, 6.5, 0, 0}), 2.5);
+}
+
+}  // namespace
+}  // namespace voltaro::cli

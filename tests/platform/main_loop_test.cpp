@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/sim/virtual_time.h"
+#include "platform/system_main_loop.h"
+
+namespace voltaro {
+namespace {
+
+TEST(VirtualTime, TimersFireAtTheirTimesInSchedulingOrder) {
+    VirtualTime loop(100.0);
+    std::vector<std::string> fired;
+    loop.scheduleOnce(5, [&] { fired.push_back("b@" + std::to_string(loop.now())); });
+    loop.scheduleOnce(2, [&] { fired.push_back("a@" + std::to_string(loop.now())); });
+    loop.scheduleOnce(5, [&] { fired.push_back("c"); });
+    loop.run();
+    EXPECT_EQ(fired, (std::vector<std::string>{"a@102.000000", "b@105.000000", "c"}));
+    EXPECT_EQ(loop.now(), 105.0);
+}
+
+TEST(VirtualTime, RepeatingTimersDoNotDriftAndStopWhenInvalidated) {
+    VirtualTime loop(0.0);
+    std::vector<double> times;
+    std::shared_ptr<Timer> timer;
+    timer = loop.scheduleRepeating(0.1, [&] {
+        times.push_back(loop.now());
+        if (times.size() == 1000) timer->invalidate();
+    });
+    loop.run();
+    ASSERT_EQ(times.size(), 1000u);
+    EXPECT_DOUBLE_EQ(times.back(), 100.0);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST(VirtualTime, AdvanceRunsOnlyWhatIsDue) {
+    VirtualTime loop(0.0);
+    int fired = 0;
+    loop.scheduleOnce(10, [&] { ++fired; });
+    loop.advanceBy(9.99);
+    EXPECT_EQ(fired, 0);
+    loop.advanceBy(0.01);
+    EXPECT_EQ(fired, 1);
+    EXPECT_DOUBLE_EQ(loop.now(), 10.0);
+}
+
+TEST(VirtualTime, WaitsForWorkOnOtherThreadsBeforeMovingOn) {
+    VirtualTime loop(0.0);
+    std::vector<std::string> order;
+    loop.scheduleOnce(1, [&] { order.push_back("timer"); });
+    loop.beginExternalWork();
+    std::thread worker([&] {
+        loop.post([&] {
+            order.push_back("reply at " + std::to_string(static_cast<int>(loop.now())));
+            loop.endExternalWork();
+        });
+    });
+    loop.run();
+    worker.join();
+    EXPECT_EQ(order, (std::vector<std::string>{"reply at 0", "timer"}));
+}
+
+TEST(SystemMainLoop, RunsPostedTasksAndScaledTimers) {
+    // 1000 times faster than real time: a 50 s timer is due after 50 ms.
+    SystemMainLoop loop(1000.0, 0.0);
+    std::vector<std::string> order;
+    std::thread worker([&] { loop.post([&] { order.push_back("posted"); }); });
+    loop.scheduleOnce(50, [&] {
+        order.push_back("timer");
+        EXPECT_GE(loop.now(), 50.0);
+    });
+    loop.run();
+    worker.join();
+    EXPECT_EQ(order.back(), "timer");
+    EXPECT_EQ(order.size(), 2u);
+}
+
+TEST(SystemMainLoop, QuitEndsTheRun) {
+    SystemMainLoop loop;
+    int ticks = 0;
+    loop.scheduleRepeating(0.001, [&] {
+        if (++ticks == 3) loop.quit();
+    });
+    loop.run();
+    EXPECT_EQ(ticks, 3);
+}
+
+}  // namespace
+}  // namespace voltaro
