@@ -14,20 +14,20 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
 
     MeasureOptions measure;
     CLI::App* measureCommand = app.add_subcommand("measure", "Run a charge test");
-    measureCommand->add_option("--battery", measure.battery,
+    measureCommand->add_option("--battery", measure.battery.battery,
                                "auto, linux[:NAME], sim or replay:FILE (default auto: the real "
                                "battery if there is one, else the simulated one)");
     measureCommand->add_option("--model", measure.model, "Model identifier to use instead of uname");
-    measureCommand->add_option("--watts", measure.watts, "Simulated charger power in watts (18)")
+    measureCommand->add_option("--watts", measure.battery.watts, "Simulated charger power in watts (18)")
         ->check(CLI::PositiveNumber);
-    measureCommand->add_option("--start-level", measure.startLevel,
+    measureCommand->add_option("--start-level", measure.battery.startLevel,
                                "Simulated start level, a fraction from 0 to 1 (0.80)")
         ->check(CLI::Range(0.0, 1.0));
-    measureCommand->add_option("--speed", measure.speed,
+    measureCommand->add_option("--speed", measure.battery.speed,
                                "How many times faster than real time a simulated or replayed "
                                "battery runs (60 simulated, 1 replayed)")
         ->check(CLI::PositiveNumber);
-    measureCommand->add_flag("--instant", measure.instant,
+    measureCommand->add_flag("--instant", measure.battery.instant,
                              "Run a simulated or replayed battery on virtual time, without waiting");
     measureCommand->add_option("--clock-start", measure.clockStart,
                                "Absolute time at the start, in seconds since 2001-01-01 UTC");

@@ -5,16 +5,13 @@
 #include <string>
 
 #include "cli/cli_app.h"
+#include "platform/battery_setup.h"
 
 namespace voltaro::cli {
 
 struct MeasureOptions {
-    std::string battery = "auto";
+    BatteryOptions battery;
     std::optional<std::string> model;
-    std::optional<double> watts;
-    std::optional<double> startLevel;
-    std::optional<double> speed;
-    bool instant = false;
     std::optional<double> clockStart;
     bool json = false;
 };

@@ -12,8 +12,8 @@
 #include "cli/commands.h"
 #include "cli/terminal_view.h"
 #include "device/device.h"
-#include "device/device_catalogue.h"
 #include "engine/test_session.h"
+#include "platform/battery_setup.h"
 #include "platform/linux/linux_power_supply.h"
 #include "platform/sim/replay_battery.h"
 #include "platform/sim/simulated_battery.h"
@@ -22,29 +22,6 @@
 
 namespace voltaro::cli {
 namespace {
-
-struct BatteryChoice {
-    enum class Kind { Auto, Linux, Simulated, Replay } kind = Kind::Auto;
-    std::string argument;  // supply name or script path
-};
-
-std::optional<BatteryChoice> parseBatteryChoice(const std::string& text) {
-    if (text == "auto") return BatteryChoice{BatteryChoice::Kind::Auto, {}};
-    if (text == "sim") return BatteryChoice{BatteryChoice::Kind::Simulated, {}};
-    if (text == "linux") return BatteryChoice{BatteryChoice::Kind::Linux, {}};
-    if (text.rfind("linux:", 0) == 0 && text.size() > 6) {
-        return BatteryChoice{BatteryChoice::Kind::Linux, text.substr(6)};
-    }
-    if (text.rfind("replay:", 0) == 0 && text.size() > 7) {
-        return BatteryChoice{BatteryChoice::Kind::Replay, text.substr(7)};
-    }
-    return std::nullopt;
-}
-
-std::string powerSupplyRoot() {
-    const char* root = std::getenv("VOLTARO_POWER_SUPPLY_ROOT");
-    return root != nullptr && root[0] != '\0' ? root : LinuxPowerSupply::kDefaultRoot;
-}
 
 // Keeps what each saved test would store, and shows the rating as the screen would.
 class OutcomeRecorder final : public SessionHandoffs {
@@ -151,103 +128,49 @@ std::string resolveModelIdentifier(const std::optional<std::string>& model) {
 }
 
 int runMeasure(const MeasureOptions& options, Environment& env) {
-    std::optional<BatteryChoice> choice = parseBatteryChoice(options.battery);
-    if (!choice) {
-        env.err << "voltaro-cli: --battery must be auto, linux, linux:NAME, sim or replay:FILE, not \""
-                << options.battery << "\"\n";
-        return kExitUsage;
-    }
-    const std::string root = powerSupplyRoot();
-    if (choice->kind == BatteryChoice::Kind::Auto) {
-        if (LinuxPowerSupply::findBattery(root)) {
-            choice->kind = BatteryChoice::Kind::Linux;
-        } else {
-            choice->kind = BatteryChoice::Kind::Simulated;
-            if (!options.json) env.out << "No battery found: using the simulated battery.\n";
-        }
-    }
-    const bool simulated = choice->kind == BatteryChoice::Kind::Simulated;
-    const bool replayed = choice->kind == BatteryChoice::Kind::Replay;
-    if (!simulated && (options.watts || options.startLevel)) {
-        env.err << "voltaro-cli: --watts and --start-level apply to the simulated battery only\n";
-        return kExitUsage;
-    }
-    if (choice->kind == BatteryChoice::Kind::Linux && (options.speed || options.instant)) {
-        env.err << "voltaro-cli: --speed and --instant apply to a simulated or replayed battery "
-                   "only; a real battery charges in real time\n";
-        return kExitUsage;
-    }
     if (options.clockStart && !std::isfinite(*options.clockStart)) {
         env.err << "voltaro-cli: --clock-start must be a finite number of seconds\n";
         return kExitUsage;
     }
-    if (choice->kind == BatteryChoice::Kind::Linux && !choice->argument.empty()) {
-        bool found = false;
-        for (const auto& supply : LinuxPowerSupply::listSupplies(root)) {
-            found = found || supply.name == choice->argument;
-        }
-        if (!found) {
-            env.err << "voltaro-cli: there is no power supply \"" << choice->argument << "\" in "
-                    << root << '\n';
-            return kExitUsage;
-        }
-    }
-
-    std::optional<SessionScript> script;
-    if (replayed) {
-        try {
-            script = loadSessionScript(choice->argument);
-        } catch (const ScriptError& error) {
-            env.err << "voltaro-cli: " << error.what() << '\n';
-            return kExitUsage;
-        }
-    }
-
     const FixedModelSource modelSource(resolveModelIdentifier(options.model));
+    BatterySetup setup;
+    try {
+        setup = resolveBatterySetup(options.battery, modelSource.modelIdentifier());
+    } catch (const BatteryOptionError& error) {
+        env.err << "voltaro-cli: " << error.what() << '\n';
+        return kExitUsage;
+    }
+    const bool replayed = setup.kind == BatterySetup::Kind::Replay;
 
     std::unique_ptr<MainLoop> loop;
-    if (options.instant) {
+    if (options.battery.instant) {
         loop = std::make_unique<VirtualTime>(options.clockStart.value_or(SystemClock().now()));
     } else {
-        const double speed = options.speed.value_or(simulated ? 60.0 : 1.0);
-        loop = std::make_unique<SystemMainLoop>(speed, options.clockStart);
+        loop = std::make_unique<SystemMainLoop>(setup.speed, options.clockStart);
     }
+    std::unique_ptr<BatterySource> battery = makeBattery(setup, *loop);
+    auto* replay = replayed ? static_cast<ReplayBattery*>(battery.get()) : nullptr;
 
-    std::unique_ptr<BatterySource> battery;
-    ReplayBattery* replay = nullptr;
-    if (simulated) {
-        SimulatedBattery::Settings settings;
-        settings.chargerWatts = options.watts.value_or(settings.chargerWatts);
-        settings.startLevel = static_cast<float>(options.startLevel.value_or(settings.startLevel));
-        settings.capacityMah = batteryCapacityFor(modelSource.modelIdentifier());
-        settings.modelMaxWatts = maxChargingWattsFor(modelSource.modelIdentifier());
-        battery = std::make_unique<SimulatedBattery>(*loop, settings);
-        if (!options.json) {
+    if (!options.json) {
+        if (setup.chosenAutomatically) env.out << "No battery found: using the simulated battery.\n";
+        if (setup.kind == BatterySetup::Kind::Simulated) {
             char line[160];
             std::snprintf(line, sizeof line,
                           "Simulated charger: %.1f W, from %.0f%%, on a %lld mAh battery.\n",
-                          settings.chargerWatts, static_cast<double>(settings.startLevel) * 100.0,
-                          static_cast<long long>(settings.capacityMah));
+                          setup.simulation.chargerWatts,
+                          static_cast<double>(setup.simulation.startLevel) * 100.0,
+                          static_cast<long long>(setup.simulation.capacityMah));
             env.out << line;
-        }
-    } else if (replayed) {
-        auto replayBattery = std::make_unique<ReplayBattery>(*loop, std::move(*script));
-        replay = replayBattery.get();
-        battery = std::move(replayBattery);
-    } else {
-        auto supply = std::make_unique<LinuxPowerSupply>(
-            *loop, root,
-            choice->argument.empty() ? std::nullopt : std::optional<std::string>(choice->argument));
-        if (!options.json) {
+        } else if (setup.kind == BatterySetup::Kind::Linux) {
+            const auto* supply = static_cast<const LinuxPowerSupply*>(battery.get());
             env.out << "Battery: " << supply->supplyName().value_or("none found yet") << " in "
-                    << root << '\n';
+                    << setup.powerSupplyRoot << '\n';
         }
-        battery = std::move(supply);
     }
 
     Device device(modelSource, *battery);
     const TerminalView::Mode mode = options.json ? TerminalView::Mode::Quiet
-                                    : env.interactiveTerminal && !options.instant
+                                    : env.interactiveTerminal && !options.battery.instant
                                         ? TerminalView::Mode::LiveLine
                                         : TerminalView::Mode::Lines;
     TerminalView view(env.out, mode);
