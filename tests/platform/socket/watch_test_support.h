@@ -1,0 +1,155 @@
+#pragma once
+
+// Helpers for tests of the watch link: a temporary socket directory, a raw line client and a
+// capture of the diagnostic lines.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/log.h"
+
+namespace voltaro::testing {
+
+// A fresh directory removed with everything in it at the end. Short, as socket paths must be.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vw-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A companion speaking the line protocol by hand, without threads: pump() reads what has arrived,
+// so a test can poll for lines from the main loop.
+class RawClient {
+public:
+    explicit RawClient(const std::string& path, int receiveBufferBytes = 0) {
+        fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBufferBytes > 0) {
+            setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof receiveBufferBytes);
+        }
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    }
+    ~RawClient() { close(fd_); }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return connected_; }
+
+    // Writes everything, waiting for room when the application reads slowly.
+    bool write(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t sent = send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (sent > 0) {
+                done += static_cast<std::size_t>(sent);
+            } else if (sent < 0 && (errno == EAGAIN || errno == EINTR)) {
+                pollfd entry{fd_, POLLOUT, 0};
+                poll(&entry, 1, 1000);
+            } else {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Reads what is there; false once the application has closed the link.
+    bool pump() {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = recv(fd_, buffer, sizeof buffer, 0);
+            if (got > 0) {
+                received_.append(buffer, static_cast<std::size_t>(got));
+                continue;
+            }
+            if (got == 0 || (errno != EAGAIN && errno != EINTR)) closed_ = true;
+            return !closed_;
+        }
+    }
+
+    // The next complete line, if one has arrived.
+    std::optional<std::string> nextLine() {
+        pump();
+        const std::size_t newline = received_.find('\n');
+        if (newline == std::string::npos) return std::nullopt;
+        std::string line = received_.substr(0, newline);
+        received_.erase(0, newline + 1);
+        return line;
+    }
+
+    bool closed() {
+        pump();
+        return closed_;
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+    bool closed_ = false;
+    std::string received_;
+};
+
+// Collects the diagnostic lines of one category while it lives.
+class LogCapture {
+public:
+    explicit LogCapture(log::Category category) : category_(category) {
+        log::setSink(&LogCapture::receive, this);
+    }
+    ~LogCapture() { log::setSink(nullptr, nullptr); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::size_t count(const std::string& text) const {
+        std::lock_guard lock(mutex_);
+        std::size_t n = 0;
+        for (const std::string& line : lines_) n += line.find(text) != std::string::npos ? 1 : 0;
+        return n;
+    }
+    std::vector<std::string> lines() const {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+private:
+    static void receive(log::Category category, std::string_view line, void* context) {
+        auto* self = static_cast<LogCapture*>(context);
+        if (category != self->category_) return;
+        std::lock_guard lock(self->mutex_);
+        self->lines_.emplace_back(line);
+    }
+
+    log::Category category_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+}  // namespace voltaro::testing

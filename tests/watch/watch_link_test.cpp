@@ -1,0 +1,239 @@
+#include "watch/watch_link.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/test_session.h"
+#include "platform/curl/run_until.h"
+#include "platform/socket/socket_watch_channel.h"
+#include "platform/socket/watch_companion.h"
+#include "platform/socket/watch_test_support.h"
+#include "platform/system_main_loop.h"
+#include "watch/battery_message.h"
+
+namespace voltaro {
+namespace {
+
+using namespace std::chrono_literals;
+using nlohmann::json;
+using testing::LogCapture;
+using testing::runUntil;
+using testing::TempDir;
+
+class SettableBattery final : public BatterySource {
+public:
+    float level() const override { return level_; }
+    BatteryState state() const override { return state_; }
+    void setMonitoringEnabled(bool) override {}
+
+    void set(float level, BatteryState state) {
+        level_ = level;
+        state_ = state;
+    }
+    // A level change as the system reports it.
+    void changeLevel(float level) {
+        level_ = level;
+        notifyLevelChanged();
+    }
+
+private:
+    float level_ = kUnknownBatteryLevel;
+    BatteryState state_ = BatteryState::Unknown;
+};
+
+// A watch channel that records what the link asks of it.
+class RecordingChannel final : public WatchChannel {
+public:
+    bool activate() override { return true; }
+    bool isPaired() const override { return paired; }
+    bool isWatchAppInstalled() const override { return installed; }
+    void sendMessage(const json& message, ReplyHandler onReply, ErrorHandler onError) override {
+        sent.push_back(message);
+        lastReply = std::move(onReply);
+        lastError = std::move(onError);
+    }
+    void setMessageHandler(MessageHandler h) override { handler = std::move(h); }
+
+    bool paired = true;
+    bool installed = true;
+    std::vector<json> sent;
+    ReplyHandler lastReply;
+    ErrorHandler lastError;
+    MessageHandler handler;
+};
+
+json message(const std::string& level, const std::string& state, const std::string& model) {
+    return {{"level", level}, {"state", state}, {"model", model}};
+}
+
+TEST(BatteryMessage, FollowsTheDeviceAsItIsNow) {
+    const FixedModelSource model("iPhone14,5");
+    SettableBattery battery;
+    const Device device(model, battery);
+
+    battery.set(0.8f, BatteryState::Charging);
+    EXPECT_EQ(batteryMessage(device), message("80", "1", "iPhone 13"));
+    battery.set(1.0f, BatteryState::Full);
+    EXPECT_EQ(batteryMessage(device), message("100", "1", "iPhone 13"));
+    battery.set(0.42f, BatteryState::Unplugged);
+    EXPECT_EQ(batteryMessage(device), message("42", "0", "iPhone 13"));
+    battery.set(0.05f, BatteryState::Unknown);
+    EXPECT_EQ(batteryMessage(device), message("5", "1", "iPhone 13"));
+}
+
+TEST(BatteryMessage, TheLevelIsTruncatedAndNeverNegative) {
+    EXPECT_EQ(watchLevelText(0.576f), "57");
+    EXPECT_EQ(watchLevelText(0.57f), "57");  // 0.57f is a little under 0.57, but x100 rounds up
+    EXPECT_EQ(watchLevelText(0.999f), "99");
+    EXPECT_EQ(watchLevelText(0.0f), "0");
+    EXPECT_EQ(watchLevelText(-0.004f), "0");
+    // An unknown level reads as 100: the watch application only takes digits.
+    EXPECT_EQ(watchLevelText(kUnknownBatteryLevel), "100");
+    EXPECT_EQ(watchLevelText(std::numeric_limits<float>::quiet_NaN()), "0");
+}
+
+TEST(BatteryMessage, StateIsZeroOnlyWhileUnplugged) {
+    EXPECT_EQ(watchStateText(BatteryState::Unplugged), "0");
+    EXPECT_EQ(watchStateText(BatteryState::Unknown), "1");
+    EXPECT_EQ(watchStateText(BatteryState::Charging), "1");
+    EXPECT_EQ(watchStateText(BatteryState::Full), "1");
+}
+
+TEST(WatchLink, PushesOnlyToAPairedWatchThatHasTheApplication) {
+    const FixedModelSource model("iPhone14,5");
+    SettableBattery battery;
+    battery.set(0.8f, BatteryState::Charging);
+    const Device device(model, battery);
+    RecordingChannel channel;
+
+    channel.paired = false;
+    updateToWatch(channel, device);
+    channel.paired = true;
+    channel.installed = false;
+    updateToWatch(channel, device);
+    EXPECT_TRUE(channel.sent.empty());
+
+    channel.installed = true;
+    updateToWatch(channel, device);
+    ASSERT_EQ(channel.sent.size(), 1u);
+    EXPECT_EQ(channel.sent[0], message("80", "1", "iPhone 13"));
+
+    // Replies and errors are only logged.
+    const LogCapture logs(log::Category::Watch);
+    channel.lastReply({{"got", "it"}});
+    channel.lastError("watch unreachable");
+    EXPECT_EQ(logs.lines(), (std::vector<std::string>{"reply is {\"got\":\"it\"}",
+                                                      "error is watch unreachable"}));
+}
+
+TEST(WatchLink, AnswersAnyMessageWithTheBatteryOfThatMoment) {
+    const FixedModelSource model("iPhone14,5");
+    SettableBattery battery;
+    const Device device(model, battery);
+    RecordingChannel channel;
+    const WatchLink link(channel, device);
+    ASSERT_TRUE(channel.handler);
+
+    std::vector<json> replies;
+    const auto reply = [&](const json& r) { replies.push_back(r); };
+    battery.set(0.8f, BatteryState::Charging);
+    channel.handler(json::object(), reply);
+    battery.set(0.3f, BatteryState::Unplugged);
+    channel.handler({{"anything", 1}}, reply);
+    channel.handler(nullptr, reply);
+    EXPECT_EQ(replies,
+              (std::vector<json>{message("80", "1", "iPhone 13"), message("30", "0", "iPhone 13"),
+                                 message("30", "0", "iPhone 13")}));
+}
+
+class NullView final : public SessionView {
+public:
+    void showUnpluggedLayout(int64_t, bool) override {}
+    void showConnectedLayout(bool) override {}
+    void showTestingLayout(int64_t, double) override {}
+    void showResult(double, int64_t) override {}
+    void hideChargeMessage() override {}
+    void showFinishedControls() override {}
+    void showFailedTexts() override {}
+    void hideRatingViews() override {}
+    void showRating(const StarWidths&) override {}
+    void setStartButtonImage(std::string_view) override {}
+    void showClockText(const std::string&) override {}
+    void showBatteryLevelText(const std::string&) override {}
+    void showModelName(const std::string&) override {}
+    void showTestLog(const std::string&) override {}
+    void flashFade() override {}
+    void showReplyText(const std::string&) override {}
+};
+
+class WatchHandoffs final : public SessionHandoffs {
+public:
+    explicit WatchHandoffs(WatchChannel& channel) : channel_(channel) {}
+    void appendTestRecord(TestSession& session) override { session.showRating(); }
+    void updateToWatch(TestSession& session) override {
+        voltaro::updateToWatch(channel_, session.device());
+    }
+
+private:
+    WatchChannel& channel_;
+};
+
+// The whole road: a level change processed by the test session reaches a companion over the
+// socket, and the companion's question is answered from the device.
+TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
+    TempDir temp;
+    SystemMainLoop loop;
+    const FixedModelSource model("iPhone14,5");
+    SettableBattery battery;
+    battery.set(0.50f, BatteryState::Charging);
+    Device device(model, battery);
+
+    SocketWatchChannel::Settings settings;
+    settings.socketPath = temp.path() + "/watch.sock";
+    SocketWatchChannel channel(loop, settings);
+    const WatchLink link(channel, device);
+    ASSERT_TRUE(channel.activate());
+
+    NullView view;
+    WatchHandoffs handoffs(channel);
+    TestSession session(loop, device, view, handoffs);
+    session.viewDidLoad();
+
+    std::mutex mutex;
+    std::vector<json> pushes;
+    WatchCompanion companion(settings.socketPath);
+    companion.onPush([&](const json& pushed) {
+        std::lock_guard lock(mutex);
+        pushes.push_back(pushed);
+    });
+    ASSERT_TRUE(companion.connect());
+    ASSERT_TRUE(runUntil(loop, [&] { return channel.isPaired(); }));
+    const auto pushCount = [&] {
+        std::lock_guard lock(mutex);
+        return pushes.size();
+    };
+
+    battery.changeLevel(0.49f);   // below the last sample: ignored, nothing sent
+    battery.changeLevel(0.52f);   // processed
+    battery.changeLevel(0.576f);  // processed: the session rounds to 58, the watch reads 57
+    ASSERT_TRUE(runUntil(loop, [&] { return pushCount() >= 2; }));
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(pushes, (std::vector<json>{message("52", "1", "iPhone 13"),
+                                             message("57", "1", "iPhone 13")}));
+    }
+
+    battery.set(0.576f, BatteryState::Unplugged);
+    auto answer = std::async(std::launch::async, [&] { return companion.ask({}, 5s); });
+    ASSERT_TRUE(runUntil(loop, [&] { return answer.wait_for(0s) == std::future_status::ready; }));
+    EXPECT_EQ(answer.get(), message("57", "0", "iPhone 13"));
+}
+
+}  // namespace
+}  // namespace voltaro
