@@ -12,4 +12,32 @@ using TestRecord = std::map<std::string, double>;
 // One brand of the catalogue: "brandid", "brand_name_en", "brand_name_cn", all texts.
 using BrandRecord = std::map<std::string, std::string>;
 
+// The keys of a TestRecord. "date" counts seconds from 1970; the three times count from 2001.
+namespace record_key {
+inline constexpr const char* kDate = "date";
+inline constexpr const char* kWatt = "watt";
+inline constexpr const char* kMin = "min";
+inline constexpr const char* kAmp = "amp";
+inline constexpr const char* kStartLevel = "startlevel";
+inline constexpr const char* kFinishLevel = "finishlevel";
+inline constexpr const char* kUserStartLevel = "userStartlevel";
+inline constexpr const char* kStartTime = "starttime";
+inline constexpr const char* kFinishTime = "finishtime";
+inline constexpr const char* kUserStartTime = "userStartTime";
+inline constexpr const char* kAverageTime = "averageTime";
+// The charger description, 0 (or absent) when not given.
+inline constexpr const char* kType = "type";
+inline constexpr const char* kBrandId = "brandid";
+inline constexpr const char* kWatts = "watts";
+inline constexpr const char* kPort = "port";
+inline constexpr const char* kCapacity = "capacity";
+}  // namespace record_key
+
+// The keys of a BrandRecord.
+namespace brand_key {
+inline constexpr const char* kBrandId = "brandid";
+inline constexpr const char* kNameEn = "brand_name_en";
+inline constexpr const char* kNameCn = "brand_name_cn";
+}  // namespace brand_key
+
 }  // namespace voltaro

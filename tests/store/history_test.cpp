@@ -1,0 +1,195 @@
+#include "store/history.h"
+
+#include <cmath>
+
+#include "store/history_recorder.h"
+#include "store_test_support.h"
+
+namespace voltaro {
+namespace {
+
+namespace fs = std::filesystem;
+using store_test::FixedClock;
+using store_test::StoreTest;
+
+// clang-format off
+ResultSnapshot snapshotStartingAt(double start) {
+    return {.watt = 18.5, .min = 36, .amp = 44.4, .averageTime = 36, .startlevel = 57,
+            .finishlevel = 59, .starttime = start, .finishtime = start + 72.75,
+            .userStartTime = start + 1, .userStartlevel = 57, .levelList = {57, 58, 59},
+            .timeList = {start, start + 36.5, start + 72.75}};
+}
+// clang-format on
+
+TestRecord startingAt(double start, double watt = 5) {
+    return {{"starttime", start}, {"watt", watt}};
+}
+
+class RecorderTest : public StoreTest {
+protected:
+    FixedClock clock{700001000.5};
+    std::vector<std::string> events;
+    TestRecord uploaded;
+    HistoryRecorder recorder{clock, [this](const TestRecord& record, const std::string& times,
+                                           const std::string& levels) {
+                                 events.push_back("upload " + times + " " + levels);
+                                 uploaded = record;
+                             }};
+    std::function<void()> rating = [this] {
+        events.push_back("rating with " + std::to_string(loadHistory().size()) + " saved");
+    };
+};
+
+TEST_F(RecorderTest, AppendsTheRecordShowsTheRatingBeforeSavingThenUploads) {
+    ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(700000000.25), rating));
+    const auto history = loadHistory();
+    ASSERT_EQ(history.size(), 1u);  // the first save makes the file
+    // clang-format off
+    const TestRecord expected{
+        {"date", 700001000.5 + 978307200.0}, {"watt", 18.5}, {"min", 36}, {"amp", 44.4},
+        {"startlevel", 57}, {"finishlevel", 59}, {"userStartlevel", 57},
+        {"starttime", 700000000.25}, {"finishtime", 700000073.0}, {"userStartTime", 700000001.25},
+        {"averageTime", 36}, {"type", 0}, {"brandid", 0}, {"watts", 0}, {"port", 0}};
+    // clang-format on
+    EXPECT_EQ(history[0], expected);  // no "capacity" yet
+    EXPECT_EQ(uploaded, expected);
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "rating with 0 saved",
+                          "upload 700000000.25,700000036.75,700000073 57.0,58.0,59.0"}));
+
+    ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(5), rating));
+    EXPECT_EQ(loadHistory().front(), expected);
+    EXPECT_EQ(loadHistory().back().at("starttime"), 5.0);
+}
+
+TEST_F(RecorderTest, AFailedSaveKeepsTheOldHistoryAndUploadsNothing) {
+    ASSERT_TRUE(saveHistory({startingAt(1)}));
+    sys::systemCalls().rename = [](const char*, const char*) { return -1; };
+    EXPECT_FALSE(recorder.appendSnapshot(snapshotStartingAt(2), rating));
+    sys::systemCalls() = sys::realSystemCalls();
+    EXPECT_EQ(loadHistory(), std::vector{startingAt(1)});
+    EXPECT_EQ(events, std::vector<std::string>{"rating with 1 saved"});
+}
+
+TEST(SampleTexts, AreShortestRoundTripWithWholeLevelsKeepingAFraction) {
+    EXPECT_EQ(sampleLevelsText({57.0f, 57.5f, 0.1f, 100.0f, -1.0f}), "57.0,57.5,0.1,100.0,-1.0");
+    EXPECT_EQ(sampleTimesText({0.1 + 0.2, 700000000.0, 1e-7, 700000000.123456}),
+              "0.30000000000000004,700000000,1e-07,700000000.123456");
+    EXPECT_EQ(sampleTimesText({}), "");
+}
+
+TEST_F(StoreTest, ApplyingAChargerLabelsEveryRecordOfThatTestOnly) {
+    EXPECT_TRUE(applyChargerToHistory(7, 20, 2, 3, 0, 1.0));  // an empty history is still saved
+    EXPECT_TRUE(fs::exists(dataDir() / "history"));
+    const std::vector<TestRecord> before{
+        startingAt(1), startingAt(2), startingAt(1, 7), {{"watt", 3}}, startingAt(std::nan(""))};
+    ASSERT_TRUE(saveHistory(before));
+    ASSERT_TRUE(applyChargerToHistory(7, 20, 2, 3, 10000, 1.0));
+    auto after = loadHistory();
+    ASSERT_EQ(after.size(), before.size());
+    for (const size_t i : {0, 2}) {
+        TestRecord expected = before[i];
+        expected.merge(TestRecord{
+            {"brandid", 7}, {"watts", 20}, {"type", 2}, {"port", 3}, {"capacity", 10000}});
+        EXPECT_EQ(after[i], expected);
+    }
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(after[3], before[3]);
+
+    // A start time that matches nothing (NaN included) rewrites the file unchanged.
+    const std::string file = readText(dataDir() / "history");
+    EXPECT_TRUE(applyChargerToHistory(1, 1, 1, 1, 1, 99.0));
+    EXPECT_TRUE(applyChargerToHistory(1, 1, 1, 1, 1, std::nan("")));
+    EXPECT_EQ(readText(dataDir() / "history"), file);
+
+    // A record saved after an earlier labelling is labelled with the rest.
+    after.push_back(startingAt(1, 9));
+    ASSERT_TRUE(saveHistory(after));
+    ASSERT_TRUE(applyChargerToHistory(8, 0, 1, 1, 0, 1.0));
+    for (const size_t i : {0, 2, 5}) {
+        EXPECT_EQ(loadHistory()[i].at("brandid"), 8.0);
+        EXPECT_EQ(loadHistory()[i].at("capacity"), 0.0);
+    }
+}
+
+TEST_F(StoreTest, ClearingLeavesAnEmptyHistoryAndSaysSo) {
+    ASSERT_TRUE(saveHistory({startingAt(1), startingAt(2)}));
+    EXPECT_TRUE(clearHistory());
+    EXPECT_NE(readText(dataDir() / "history").find("<key>history</key>"), std::string::npos);
+    EXPECT_TRUE(loadHistory().empty());
+    EXPECT_EQ(groupHistory(loadHistory()).sectionCount(), 0u);
+    EXPECT_EQ(logLines, std::vector<std::string>{"save is success"});
+
+    ASSERT_TRUE(saveHistory({startingAt(1)}));
+    logLines.clear();
+    sys::systemCalls().fsync = [](int) { return -1; };
+    EXPECT_FALSE(clearHistory());
+    EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "save is success"), 0);
+}
+
+TEST(GroupHistory, GroupsByStartTimeAndShowsTheNewestFirst) {
+    const std::vector<TestRecord> records{startingAt(5, 1),   startingAt(3, 2), startingAt(5, 3),
+                                          {{"watt", 4}},      startingAt(3, 5), {},
+                                          startingAt(7.25, 7)};
+    const HistoryGroups groups = groupHistory(records);
+    EXPECT_EQ(groups.dateArray, (std::vector<double>{5, 3, 0, 7.25}));
+    EXPECT_EQ(groups.dateDic.at("5"), (std::vector{records[0], records[2]}));
+    EXPECT_EQ(groups.dateDic.at("0"), (std::vector{records[3], records[5]}));
+    EXPECT_EQ(groups.dateDic.at("7.25"), std::vector{records[6]});
+    ASSERT_EQ(groups.sectionCount(), 4u);
+    EXPECT_EQ(groups.sectionStartTime(0), 7.25);
+    EXPECT_EQ(groups.sectionStartTime(3), 5.0);
+    EXPECT_EQ(groups.rowCount(2), 2u);
+    EXPECT_EQ(groups.recordAt(3, 0), records[2]);  // the later record of a test first
+    EXPECT_EQ(groups.recordAt(3, 1), records[0]);
+    EXPECT_EQ(groups.recordAt(1, 0), records[5]);
+}
+
+TEST(GroupHistory, GivesWhatALinearSearchGives) {
+    std::mt19937 random(7);
+    std::vector<TestRecord> records;
+    const double starts[] = {0.0, -0.0, 1.5, 700000000.123456, 2.0, 1e-7};
+    for (int i = 0; i < 500; ++i) {
+        records.push_back(i % 50 == 0 ? TestRecord{}
+                                      : startingAt(starts[random() % 6] + random() % 40, i));
+    }
+    HistoryGroups linear;
+    for (const TestRecord& record : records) {
+        const double start = recordStartTime(record);
+        const auto found = std::find(linear.dateArray.begin(), linear.dateArray.end(), start);
+        if (found != linear.dateArray.end()) {
+            linear.dateDic[startTimeKey(*found)].push_back(record);
+        } else {
+            linear.dateArray.push_back(start);
+            linear.dateDic[startTimeKey(start)] = {record};
+        }
+    }
+    const HistoryGroups grouped = groupHistory(records);
+    EXPECT_EQ(grouped.dateArray, linear.dateArray);
+    EXPECT_EQ(grouped.dateDic, linear.dateDic);
+    // A NaN start time equals nothing, not even itself.
+    EXPECT_EQ(groupHistory({startingAt(std::nan("")), startingAt(std::nan(""))}).sectionCount(),
+              2u);
+}
+
+TEST_F(StoreTest, TwoProcessesAppendingAtOnceLoseNoRecord) {
+    constexpr int kPerProcess = 200;
+    ASSERT_TRUE(inChildProcesses(2, [](int child) {
+        FixedClock clock(0);
+        HistoryRecorder recorder(clock);
+        for (int i = 0; i < kPerProcess; ++i) {
+            recorder.appendSnapshot(snapshotStartingAt(child * 1000 + i), {});
+        }
+    }));
+    const auto history = loadHistory();
+    ASSERT_EQ(history.size(), 2u * kPerProcess);
+    std::vector<int> next(2, 0);  // each process's records arrive in its own order
+    for (const TestRecord& record : history) {
+        const int start = static_cast<int>(record.at("starttime"));
+        EXPECT_EQ(start % 1000, next[start / 1000]++);
+    }
+    EXPECT_EQ(next, (std::vector<int>{kPerProcess, kPerProcess}));
+}
+
+}  // namespace
+}  // namespace voltaro
