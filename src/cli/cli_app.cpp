@@ -32,11 +32,34 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     measureCommand->add_option("--clock-start", measure.clockStart,
                                "Absolute time at the start, in seconds since 2001-01-01 UTC");
     measureCommand->add_flag("--json", measure.json, "Print the result as one JSON object");
+    measureCommand->add_option("--data-dir", measure.dataDir,
+                               "Directory of the history (default $VOLTARO_DATA_DIR or "
+                               "$XDG_DATA_HOME/voltaro)");
 
     DeviceOptions device;
     CLI::App* deviceCommand = app.add_subcommand("device", "Show what the catalogue knows of this model");
     deviceCommand->add_option("--model", device.model, "Model identifier to use instead of uname");
     deviceCommand->add_flag("--json", device.json, "Print one JSON object");
+
+    HistoryOptions history;
+    CLI::App* historyCommand =
+        app.add_subcommand("history", "Show the saved results, newest test first");
+    historyCommand->add_option("--data-dir", history.dataDir, "Directory of the history");
+    CLI::Option* jsonFlag =
+        historyCommand->add_flag("--json", history.json, "Export every record as JSON");
+    historyCommand->add_flag("--csv", history.csv, "Export every record as CSV")->excludes(jsonFlag);
+    CLI::App* clearCommand = historyCommand->add_subcommand("clear", "Remove every saved result");
+    clearCommand->add_flag("--yes", history.yes, "Do not ask for confirmation");
+    clearCommand->add_option("--data-dir", history.dataDir, "Directory of the history");
+
+    WatchOptions watch;
+    CLI::App* watchCommand = app.add_subcommand(
+        "watch", "Be a watch companion: print the battery messages of a running test");
+    watchCommand->add_option("--socket", watch.socket, "Socket of the application");
+    watchCommand->add_flag("--json", watch.json, "Print the raw messages");
+    watchCommand->add_flag("--ask", watch.ask, "Ask once for the battery, print the reply, exit");
+    watchCommand->add_option("--timeout", watch.timeout, "Seconds to wait for the reply to --ask")
+        ->check(CLI::Range(0.1, 600.0));
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -48,6 +71,11 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     }
 
     if (measureCommand->parsed()) return runMeasure(measure, environment);
+    if (historyCommand->parsed()) {
+        history.clear = clearCommand->parsed();
+        return runHistory(history, environment);
+    }
+    if (watchCommand->parsed()) return runWatch(watch, environment);
     return runDevice(device, environment);
 }
 

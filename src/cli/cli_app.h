@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ inline constexpr int kExitNoResult = 3;
 struct Environment {
     std::ostream& out;
     std::ostream& err;
+    std::istream* in = nullptr;        // answers to questions; none means "no"
     bool interactiveTerminal = false;  // standard output is a terminal
     bool handleInterrupts = false;     // Ctrl-C stops the test, then exits
 };

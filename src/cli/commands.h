@@ -13,6 +13,7 @@ struct MeasureOptions {
     BatteryOptions battery;
     std::optional<std::string> model;
     std::optional<double> clockStart;
+    std::optional<std::string> dataDir;
     bool json = false;
 };
 
@@ -21,6 +22,23 @@ struct DeviceOptions {
     bool json = false;
 };
 
+struct HistoryOptions {
+    std::optional<std::string> dataDir;
+    bool json = false;
+    bool csv = false;
+    bool clear = false;  // the "clear" subcommand
+    bool yes = false;    // clear without asking
+};
+
+struct WatchOptions {
+    std::optional<std::string> socket;
+    bool json = false;
+    bool ask = false;
+    double timeout = 5.0;  // seconds to wait for the reply to --ask
+};
+
+int runHistory(const HistoryOptions& options, Environment& environment);
+int runWatch(const WatchOptions& options, Environment& environment);
 int runMeasure(const MeasureOptions& options, Environment& environment);
 int runDevice(const DeviceOptions& options, Environment& environment);
 

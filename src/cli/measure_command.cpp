@@ -14,6 +14,12 @@
 #include "device/device.h"
 #include "engine/test_session.h"
 #include "platform/battery_setup.h"
+#include "platform/curl/curl_http_client.h"
+#include "platform/paths.h"
+#include "platform/socket/socket_watch_channel.h"
+#include "screens/session_services.h"
+#include "store/history.h"
+#include "watch/watch_link.h"
 #include "platform/linux/linux_power_supply.h"
 #include "platform/sim/replay_battery.h"
 #include "platform/sim/simulated_battery.h"
@@ -23,27 +29,62 @@
 namespace voltaro::cli {
 namespace {
 
-// Keeps what each saved test would store, and shows the rating as the screen would.
+constexpr double kReplyWaitSeconds = 5.0;
+
+// Counts the requests in flight, so the terminal can wait for the last reply before it exits.
+class CountingHttpClient final : public HttpClient {
+public:
+    explicit CountingHttpClient(HttpClient& inner) : inner_(inner) {}
+
+    void send(HttpRequest request, ReplyHandler onReply) override {
+        ++pending_;
+        inner_.send(std::move(request), [this, onReply](const HttpReply& reply) {
+            if (onReply) onReply(reply);
+            if (--pending_ == 0 && onIdle) onIdle();
+        });
+    }
+    int pending() const { return pending_; }
+    std::function<void()> onIdle;
+
+private:
+    HttpClient& inner_;
+    int pending_ = 0;  // main loop only
+};
+
+// Keeps what each saved test stores, around the real hand-offs.
 class OutcomeRecorder final : public SessionHandoffs {
 public:
     struct Outcome {
         ResultSnapshot values;
         StarWidths stars{};
         bool failed = false;
+        bool saved = false;  // written to the history
     };
+
+    explicit OutcomeRecorder(SessionServices& services) : services_(services) {
+        services_.onRecordSaved = [this](const TestRecord&) { savedNow_ = true; };
+    }
 
     void appendTestRecord(TestSession& session) override {
         Outcome outcome;
         outcome.values = session.snapshot();
         outcome.failed = !(session.totalWatt() >= 0);
-        session.showRating();
+        savedNow_ = false;
+        services_.appendTestRecord(session);
+        outcome.saved = savedNow_;
         outcome.stars = session.starWidths();
         last = std::move(outcome);
         if (onSaved) onSaved(*last);
     }
+    void refreshBrandCatalogue() override { services_.refreshBrandCatalogue(); }
+    void updateToWatch(TestSession& session) override { services_.updateToWatch(session); }
 
     std::optional<Outcome> last;
     std::function<void(const Outcome&)> onSaved;
+
+private:
+    SessionServices& services_;
+    bool savedNow_ = false;
 };
 
 void printOutcome(std::ostream& out, const OutcomeRecorder::Outcome& outcome) {
@@ -68,7 +109,8 @@ void printOutcome(std::ostream& out, const OutcomeRecorder::Outcome& outcome) {
     out << line;
 }
 
-nlohmann::json outcomeJson(const std::optional<OutcomeRecorder::Outcome>& outcome) {
+nlohmann::json outcomeJson(const std::optional<OutcomeRecorder::Outcome>& outcome,
+                           const std::optional<std::string>& reply) {
     if (!outcome) return {{"hasResult", false}, {"failed", false}};
     const ResultSnapshot& v = outcome->values;
     return {{"hasResult", !outcome->failed},
@@ -85,7 +127,9 @@ nlohmann::json outcomeJson(const std::optional<OutcomeRecorder::Outcome>& outcom
             {"userStartlevel", v.userStartlevel},
             {"stars", outcome->stars},
             {"levelList", v.levelList},
-            {"timeList", v.timeList}};
+            {"timeList", v.timeList},
+            {"saved", outcome->saved},
+            {"reply", reply ? nlohmann::json(*reply) : nlohmann::json()}};
 }
 
 // Ctrl-C and SIGTERM arrive on a thread of their own, which hands them to the main loop.
@@ -132,6 +176,7 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
         env.err << "voltaro-cli: --clock-start must be a finite number of seconds\n";
         return kExitUsage;
     }
+    if (options.dataDir) Paths::setDataDirectory(*options.dataDir);
     const FixedModelSource modelSource(resolveModelIdentifier(options.model));
     BatterySetup setup;
     try {
@@ -174,8 +219,20 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
                                         ? TerminalView::Mode::LiveLine
                                         : TerminalView::Mode::Lines;
     TerminalView view(env.out, mode);
-    OutcomeRecorder recorder;
+    CurlHttpClient curl(*loop);
+    CountingHttpClient http(curl);
+    SocketWatchChannel watch(*loop);
+    const WatchLink watchLink(watch, device);
+    const bool watchServed = watch.activate();
+    SessionServices services(*loop, http, ServiceEndpoints::fromConfiguration(),
+                             standardPreferences(), device, watchServed ? &watch : nullptr);
+    std::optional<std::string> reply;
+    services.onReplyText = [&](const std::string& text) { reply = text; };
+    OutcomeRecorder recorder(services);
     TestSession session(*loop, device, view, recorder);
+    if (!options.json && watchServed) {
+        env.out << "Watch companions can connect at " << watch.socketPath() << '\n';
+    }
 
     if (!options.json) {
         env.out << "Model: " << device.modelName() << " (" << device.modelIdentifier() << "), "
@@ -188,6 +245,11 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
             view.flush();
             view.finishLine();
             printOutcome(env.out, outcome);
+            if (outcome.saved) {
+                env.out << "Saved to " << (Paths::dataDirectory() / kHistoryKey).string() << '\n';
+            } else {
+                env.out << "The history could not be written: this result is not kept.\n";
+            }
         }
     };
 
@@ -220,7 +282,8 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
 
     if (!replayed && device.batteryState() != BatteryState::Unplugged &&
         session.levelPercent() >= 100) {
-        if (options.json) env.out << outcomeJson(std::nullopt).dump() << '\n';
+        if (options.json) env.out << outcomeJson(std::nullopt, std::nullopt).dump() << "\n";
+        if (!options.json) env.out << "The battery is full: there is nothing to measure.\n";
         return kExitNoResult;
     }
 
@@ -249,11 +312,21 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
         });
     }
     loop->run();
+
+    // The service's text for the last result may still be on its way: wait a few seconds.
+    if (http.pending() > 0) {
+        const double realSeconds = options.battery.instant ? 1.0 : setup.speed;
+        const auto timeout = loop->scheduleOnce(kReplyWaitSeconds * realSeconds, [&] { loop->quit(); });
+        http.onIdle = [&] { loop->quit(); };
+        loop->run();
+        timeout->invalidate();
+        http.onIdle = nullptr;
+    }
     interrupts.reset();
     view.finishLine();
 
     if (options.json) {
-        env.out << outcomeJson(recorder.last).dump() << '\n';
+        env.out << outcomeJson(recorder.last, reply).dump() << '\n';
     } else if (!recorder.last) {
         env.out << "No result: the test did not run long enough to time a whole percent step.\n";
     }

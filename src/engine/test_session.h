@@ -11,24 +11,9 @@
 #include "engine/session_handoffs.h"
 #include "engine/session_view.h"
 #include "platform/main_loop.h"
+#include "store/records.h"
 
 namespace voltaro {
-
-// The values a saved test keeps, read from the session at the moment of saving.
-struct ResultSnapshot {
-    double watt = 0;            // totalWatt
-    double min = 0;             // minPerLevel
-    double amp = 0;             // mahPerMin
-    double averageTime = 0;
-    double startlevel = 0;      // first and last sample of the window
-    double finishlevel = 0;
-    double starttime = 0;
-    double finishtime = 0;
-    double userStartTime = 0;   // first level change after Start, 0 if none
-    double userStartlevel = 0;
-    std::vector<float> levelList;
-    std::vector<double> timeList;
-};
 
 // One charge test session: watches the battery, keeps the sample window, runs the clock and the
 // pulse timers while a test runs, decides when a test starts, ends, fails and is saved.

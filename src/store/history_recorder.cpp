@@ -57,10 +57,6 @@ std::string sampleLevelsText(const std::vector<float>& levels) {
 HistoryRecorder::HistoryRecorder(const Clock& clock, Upload upload)
     : clock_(clock), upload_(std::move(upload)) {}
 
-void HistoryRecorder::appendTestRecord(TestSession& session) {
-    appendSnapshot(session.snapshot(), [&session] { session.showRating(); });
-}
-
 bool HistoryRecorder::appendSnapshot(const ResultSnapshot& snapshot,
                                      const std::function<void()>& showRating) {
     if (snapshot.levelList.empty() || snapshot.timeList.empty()) {

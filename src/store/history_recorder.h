@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/session_handoffs.h"
-#include "engine/test_session.h"
 #include "platform/clock.h"
 #include "store/records.h"
 
@@ -22,7 +20,7 @@ std::string sampleLevelsText(const std::vector<float>& levels);
 
 // The store side of saving a test: appends the session's result to the history and, once it is
 // written, hands the record to the upload.
-class HistoryRecorder : public SessionHandoffs {
+class HistoryRecorder {
 public:
     using Upload = std::function<void(const TestRecord& record, const std::string& timesText,
                                       const std::string& levelsText)>;
@@ -32,12 +30,9 @@ public:
     // The test-result upload, run only after a successful save.
     void setUpload(Upload upload) { upload_ = std::move(upload); }
 
-    // Loads the history, appends the new record, shows the star rating, saves, then uploads.
-    // A session without samples saves nothing and only shows the rating.
-    void appendTestRecord(TestSession& session) override;
-
-    // The same from the session's values; `showRating` runs between appending and saving.
-    // Returns whether the history was written.
+    // Loads the history, appends the new record made from the session's values, runs
+    // `showRating` (the star rating) before saving, saves, then uploads. Values without samples
+    // save nothing and only show the rating. Returns whether the history was written.
     bool appendSnapshot(const ResultSnapshot& snapshot, const std::function<void()>& showRating);
 
 private:

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace voltaro {
 
@@ -39,5 +40,21 @@ inline constexpr const char* kBrandId = "brandid";
 inline constexpr const char* kNameEn = "brand_name_en";
 inline constexpr const char* kNameCn = "brand_name_cn";
 }  // namespace brand_key
+
+// The values a saved test keeps, read from the session at the moment of saving.
+struct ResultSnapshot {
+    double watt = 0;            // totalWatt
+    double min = 0;             // minPerLevel
+    double amp = 0;             // mahPerMin
+    double averageTime = 0;
+    double startlevel = 0;      // first and last sample of the window
+    double finishlevel = 0;
+    double starttime = 0;
+    double finishtime = 0;
+    double userStartTime = 0;   // first level change after Start, 0 if none
+    double userStartlevel = 0;
+    std::vector<float> levelList;
+    std::vector<double> timeList;
+};
 
 }  // namespace voltaro

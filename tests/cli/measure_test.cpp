@@ -1,59 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
-#include <sstream>
-
-#include "cli/cli_app.h"
 #include "cli/terminal_view.h"
+#include "cli_runner.h"
 
 namespace voltaro::cli {
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-    nlohmann::json json() const { return nlohmann::json::parse(out); }
-};
-
-CliRun run(std::vector<std::string> arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    Environment environment{out, err, false, false};
-    CliRun result;
-    result.status = runCli(arguments, environment);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
-
-std::string data(const std::string& name) { return std::string(VOLTARO_TEST_DATA_DIR) + "/" + name; }
-
-CliRun replay(const std::string& script, std::vector<std::string> extra = {}) {
-    std::vector<std::string> arguments = {"measure", "--battery", "replay:" + data(script),
-                                          "--instant", "--clock-start", "1000", "--json"};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    return run(arguments);
-}
-
-// A script file in a fresh temporary directory.
-class ScriptFile {
-public:
-    explicit ScriptFile(const std::string& text) {
-        path_ = std::filesystem::temp_directory_path() /
-                ("voltaro-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        std::ofstream(path_) << text;
-    }
-    ~ScriptFile() { std::filesystem::remove(path_); }
-    std::string path() const { return path_.string(); }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
 
 TEST(MeasureReplay, ReproducesAOneStepResult) {
     const CliRun r = replay("one_step_in_a_minute.script", {"--model", "x86_64"});

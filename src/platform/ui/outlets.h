@@ -120,6 +120,12 @@ public:
     // The styled form, when the text was set as styled text.
     const StyledText* styledText() const { return styled_ ? &styledText_ : nullptr; }
     const std::string& textColorName() const { return textColorName_; }
+    // Font size in points; 0 keeps the size the layout gives.
+    double fontSize() const { return fontSize_; }
+    const std::string& borderColorName() const { return borderColorName_; }
+
+    void setFontSize(double size) { update(fontSize_, size); }
+    void setBorderColorName(std::string name) { update(borderColorName_, std::move(name)); }
 
     void setText(std::string text) {
         if (!styled_ && text_ == text) return;
@@ -141,6 +147,8 @@ private:
     StyledText styledText_;
     bool styled_ = false;
     std::string textColorName_;
+    double fontSize_ = 0;
+    std::string borderColorName_;
 };
 
 class Button : public View {
@@ -200,6 +208,44 @@ private:
     std::string text_;
     std::string placeholder_;
     bool focused_ = false;
+};
+
+// A spinner.
+class ActivityIndicator : public View {
+public:
+    bool animating() const { return animating_; }
+    void startAnimating() { update(animating_, true); }
+    void stopAnimating() { update(animating_, false); }
+
+private:
+    bool animating_ = false;
+};
+
+// An embedded web page. The toolkit loads `url` and reports navigation to the controller.
+class WebView : public View {
+public:
+    const std::string& url() const { return url_; }
+    double x() const { return x_; }
+    double y() const { return y_; }
+    bool scrollEnabled() const { return scrollEnabled_; }
+    bool opaque() const { return opaque_; }
+
+    void load(std::string url) { update(url_, std::move(url)); }
+    void setFrame(double x, double y, double width, double height) {
+        x_ = x;
+        y_ = y;
+        setSize(width, height);
+        changed();
+    }
+    void setScrollEnabled(bool enabled) { update(scrollEnabled_, enabled); }
+    void setOpaque(bool opaque) { update(opaque_, opaque); }
+
+private:
+    std::string url_;
+    double x_ = 0;
+    double y_ = 0;
+    bool scrollEnabled_ = true;
+    bool opaque_ = true;
 };
 
 // A table of sections of rows. Controllers describe the content; the toolkit asks for rows.

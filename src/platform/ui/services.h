@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@ inline constexpr double kSlideDuration = 0.25;
 // What a screen is opened with.
 struct ScreenArguments {
     std::optional<double> startTime;  // the test a screen is about (saved charger list)
+    std::optional<int64_t> entryType{};  // what the value entry screen takes: 1 watts, 2 capacity
 };
 
 // Opens and closes full-screen screens, each named by its controller's class name

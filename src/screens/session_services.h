@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "device/device.h"
+#include "engine/session_handoffs.h"
+#include "platform/http_client.h"
+#include "platform/preference_store.h"
+#include "platform/watch_channel.h"
+#include "service/endpoints.h"
+#include "service/utility.h"
+#include "store/history_recorder.h"
+
+namespace voltaro {
+
+// What the test session hands on, wired to the real stores, service and watch: a saved result
+// goes into the history and, once written, to the remote service, whose text comes back to the
+// session; the brand catalogue is refreshed at load; the watch hears every processed level.
+class SessionServices final : public SessionHandoffs {
+public:
+    // `watch` may be null (no watch link).
+    SessionServices(const Clock& clock, HttpClient& http, ServiceEndpoints endpoints,
+                    PreferenceStore& preferences, Device& device, WatchChannel* watch);
+
+    void appendTestRecord(TestSession& session) override;
+    void refreshBrandCatalogue() override;
+    void updateToWatch(TestSession& session) override;
+
+    // Heard after each saved record, with the record (front-ends that report saves).
+    std::function<void(const TestRecord&)> onRecordSaved;
+    // Heard when the service's text for a saved result arrives, after the session shows it.
+    std::function<void(const std::string&)> onReplyText;
+    // Heard when the brand catalogue was refreshed.
+    std::function<void()> onCatalogueRefreshed;
+
+    const Utility& utility() const { return utility_; }
+
+private:
+    Utility utility_;
+    HistoryRecorder recorder_;
+    WatchChannel* watch_;
+    TestSession* uploadingFor_ = nullptr;  // the session whose saved result is being uploaded
+};
+
+}  // namespace voltaro

@@ -1,0 +1,253 @@
+#include "screens/view_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/monitor_start_time.h"
+#include "platform/model_source.h"
+#include "platform/sim/virtual_time.h"
+#include "platform/strings.h"
+#include "store/display_text.h"
+#include "support/fake_battery.h"
+#include "support/recording_services.h"
+
+namespace voltaro {
+namespace {
+
+using testing::FakeBattery;
+using testing::RecordingServices;
+
+constexpr double kStart = 5000.0;
+
+// The main screen on a scripted battery, a virtual clock and recording toolkit services.
+class MainScreenTest : public ::testing::Test {
+protected:
+    explicit MainScreenTest(const char* model = "iPhone15,4") : models(model) {
+        setLanguage("en");
+    }
+    ~MainScreenTest() override { setLanguage(""); }
+
+    void load(BatteryState state, float level) {
+        battery.set(state, level);
+        screen.view.setSize(390, 844);
+        screen.viewDidLoad();
+        screen.viewWillAppear();
+    }
+    void at(double seconds) { loop.advanceTo(kStart + seconds); }
+    // A finished test: one percent step timed in 60 s.
+    void runOneStepTest() {
+        load(BatteryState::Charging, 0.5f);
+        screen.buttonClicked();
+        at(10);
+        battery.changeLevel(0.51f);
+        at(70);
+        battery.changeLevel(0.52f);
+        screen.buttonClicked();
+    }
+
+    VirtualTime loop{kStart};
+    FixedModelSource models;
+    FakeBattery battery;
+    Device device{models, battery};
+    RatingOnlyHandoffs handoffs;
+    RecordingServices recorder;
+    ui::Services services = recorder.services();
+    ViewController screen{loop, device, handoffs, services};
+};
+
+TEST_F(MainScreenTest, UnpluggedShowsTheConnectPromptAndTheBadge) {
+    load(BatteryState::Unplugged, 0.4f);  // iPhone 15: 20 W, fast charge
+    EXPECT_FALSE(screen.connectMessageLabel.hidden());
+    EXPECT_EQ(screen.connectMessageLabel.text(),
+              localized("connectMessageLeft") + "20" + localized("connectMessageRight"));
+    ASSERT_NE(screen.connectMessageLabel.styledText(), nullptr);
+    EXPECT_EQ(screen.connectMessageLabel.styledText()->fontSize, 13.0);
+    EXPECT_EQ(screen.connectMessageLabel.styledText()->lineSpacing, 0.0);
+    EXPECT_FALSE(screen.optimalMessageLabel.hidden());
+    EXPECT_FALSE(screen.PDLabel.hidden());
+    EXPECT_TRUE(screen.startButton.hidden());
+    EXPECT_TRUE(screen.batteryLevelView.hidden());
+    EXPECT_TRUE(screen.wattLabel.hidden());
+    EXPECT_TRUE(screen.starView.hidden());
+    EXPECT_EQ(screen.topFlash.constant(), 120);
+    EXPECT_EQ(screen.topCharge.constant(), 100);
+    EXPECT_EQ(screen.topWatt.constant(), -60);  // the reset passed through the testing layout
+    EXPECT_EQ(screen.batteryLevelLabel.text(), "40%");
+    EXPECT_EQ(screen.phoneVersionLabel.text(), "iPhone 15");
+    EXPECT_TRUE(screen.testMessageLabel.hidden());
+    // The shading bands span the screen's width and half of it in height.
+    ASSERT_EQ(screen.topView.layers().size(), 1u);
+    EXPECT_EQ(screen.topView.layers()[0].height, 195.0);
+}
+
+TEST_F(MainScreenTest, ReadyOffersStartAndHidesTheBadge) {
+    load(BatteryState::Unplugged, 0.4f);
+    battery.changeState(BatteryState::Charging);
+    EXPECT_EQ(screen.connectMessageLabel.text(), localized("connectMessageInit"));
+    EXPECT_FALSE(screen.startButton.hidden());
+    EXPECT_EQ(screen.startButton.imageName(), "testButton");
+    EXPECT_TRUE(screen.PDLabel.hidden());
+    EXPECT_FALSE(screen.batteryLevelView.hidden());
+    EXPECT_EQ(screen.topFlash.constant(), 18);
+    EXPECT_EQ(screen.topCharge.constant(), -2);
+    // Reloading the screen does not pile up shading layers.
+    screen.viewWillAppear();
+    EXPECT_EQ(screen.downView.layers().size(), 1u);
+}
+
+TEST_F(MainScreenTest, ReadyAtAFullBatteryHasNoStart) {
+    load(BatteryState::Charging, 0.99f);
+    battery.changeLevel(1.0f);
+    battery.changeState(BatteryState::Full);
+    EXPECT_EQ(screen.connectMessageLabel.text(), localized("fullyCharged"));
+    EXPECT_TRUE(screen.startButton.hidden());
+}
+
+TEST_F(MainScreenTest, TestingShowsTheClockAndTheInstruction) {
+    load(BatteryState::Charging, 0.5f);
+    screen.buttonClicked();
+    EXPECT_EQ(screen.startButton.imageName(), "stopButton");
+    EXPECT_TRUE(screen.connectMessageLabel.hidden());
+    EXPECT_TRUE(screen.optimalMessageLabel.hidden());
+    EXPECT_FALSE(screen.chargeMessageLabel.hidden());
+    EXPECT_EQ(screen.chargeMessageLabel.text(), localized("startMessageInit"));
+    EXPECT_FALSE(screen.timeLabel.hidden());
+    EXPECT_EQ(screen.timeLabel.text(), "0");  // until the first tick
+    EXPECT_EQ(screen.topWatt.constant(), -60);
+    at(0.1);
+    EXPECT_EQ(screen.timeLabel.text(), "00:00:00");
+    at(65.05);
+    EXPECT_EQ(screen.timeLabel.text(), "00:01:05");
+}
+
+TEST_F(MainScreenTest, TheLightningPulsesBetweenTwoAlphas) {
+    load(BatteryState::Charging, 0.5f);
+    screen.buttonClicked();
+    at(0.7);
+    EXPECT_EQ(screen.flashImage.alpha(), 0.4);
+    at(1.4);
+    EXPECT_EQ(screen.flashImage.alpha(), 1.0);
+    at(2.1);
+    EXPECT_EQ(screen.flashImage.alpha(), 0.4);
+    EXPECT_EQ(recorder.animations.size(), 3u);
+    EXPECT_EQ(recorder.animations[0].duration, 0.7);
+    screen.buttonClicked();
+    at(10);
+    EXPECT_EQ(screen.flashImage.alpha(), 0.4);  // stays where the test left it
+}
+
+TEST_F(MainScreenTest, AResultShowsPowerStarsShareAndReply) {
+    runOneStepTest();
+    EXPECT_FALSE(screen.wattLabel.hidden());
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.1f", screen.session().totalWatt());
+    EXPECT_EQ(screen.wattLabel.text(), expected);
+    EXPECT_FALSE(screen.wattAfterLabel.hidden());
+    EXPECT_FALSE(screen.wattUnderLabel.hidden());
+    EXPECT_EQ(screen.topWatt.constant(), 0);
+    EXPECT_TRUE(screen.chargeMessageLabel.hidden());
+    EXPECT_FALSE(screen.shareButton.hidden());
+    EXPECT_FALSE(screen.beatLabel.hidden());
+    EXPECT_TRUE(screen.timeLabel.hidden());
+    EXPECT_TRUE(screen.timeAfterLabel.hidden());
+    EXPECT_FALSE(screen.starView.hidden());
+    const StarWidths& stars = screen.session().starWidths();
+    EXPECT_EQ(screen.star1Width.constant(), stars[0]);
+    EXPECT_EQ(screen.star2Width.constant(), stars[1]);
+    EXPECT_EQ(screen.star5Width.constant(), stars[4]);
+    EXPECT_GT(screen.star1Width.constant(), 0.0);
+
+    screen.session().showReplyText("<b>Faster than 80% of chargers</b>");
+    EXPECT_EQ(screen.beatLabel.text(), "<b>Faster than 80% of chargers</b>");
+    ASSERT_NE(screen.beatLabel.styledText(), nullptr);
+}
+
+TEST_F(MainScreenTest, AFailedTestShowsTheFailureTexts) {
+    load(BatteryState::Charging, 0.5f);
+    screen.buttonClicked();
+    at(10);
+    battery.changeLevel(0.53f);
+    EXPECT_EQ(screen.wattLabel.text(), localized("errorTitle"));
+    EXPECT_FALSE(screen.wattLabel.hidden());
+    EXPECT_EQ(screen.chargeMessageLabel.text(), localized("errorMessage"));
+    EXPECT_EQ(screen.chargeMessageLabel.styledText(), nullptr);  // plain text
+    EXPECT_FALSE(screen.chargeMessageLabel.hidden());
+    EXPECT_EQ(screen.startButton.imageName(), "testButton");
+    for (const ui::View* hidden :
+         std::initializer_list<const ui::View*>{&screen.shareButton, &screen.beatLabel,
+                                                &screen.timeLabel, &screen.timeAfterLabel,
+                                                &screen.wattAfterLabel, &screen.starView,
+                                                &screen.wattUnderLabel}) {
+        EXPECT_TRUE(hidden->hidden());
+    }
+}
+
+TEST_F(MainScreenTest, SwipeAndButtonOpenTheHistoryDuringATest) {
+    load(BatteryState::Charging, 0.5f);
+    screen.buttonClicked();
+    screen.showResultVC();
+    screen.testResultButtonTapped();
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"present TestRecordsVC from-right",
+                                                        "present TestRecordsVC from-right"}));
+    EXPECT_TRUE(screen.session().isStart());
+}
+
+TEST_F(MainScreenTest, ShareSavesThePlainPictureAndOffersTheComposedOne) {
+    runOneStepTest();
+    recorder.calls.clear();
+    bool hiddenDuringCapture = false;
+    const int token = screen.pageController.subscribe(
+        [&] { hiddenDuringCapture = hiddenDuringCapture || screen.pageController.hidden(); });
+    screen.shareButtonClick();
+    screen.pageController.unsubscribe(token);
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"capture", "save screenshot",
+                                                        "compose QRcode", "share composed"}));
+    EXPECT_TRUE(hiddenDuringCapture);
+    EXPECT_EQ(recorder.composedRect, (ui::Rect{20, 761, 132, 63}));
+    EXPECT_EQ(recorder.composedScale, 2.0);
+    EXPECT_FALSE(screen.startButton.hidden());
+    EXPECT_FALSE(screen.shareButton.hidden());
+    EXPECT_FALSE(screen.pageController.hidden());
+}
+
+TEST_F(MainScreenTest, AShareThatCannotSaveSaysSoOnce) {
+    runOneStepTest();
+    recorder.calls.clear();
+    recorder.saveError = "The pictures folder cannot be written.";
+    screen.shareButtonClick();
+    ASSERT_EQ(recorder.calls.size(), 5u);
+    EXPECT_EQ(recorder.calls[3], "share composed");
+    EXPECT_NE(recorder.calls[4].find("The pictures folder cannot be written."), std::string::npos);
+
+    recorder.calls.clear();
+    recorder.failCapture = true;
+    screen.shareButtonClick();
+    ASSERT_EQ(recorder.calls.size(), 2u);
+    EXPECT_EQ(recorder.calls[1].rfind("alert ", 0), 0u);
+}
+
+TEST(QrCodeFrame, SitsAtTheBottomLeftOfTheCapture) {
+    EXPECT_EQ(ViewController::qrCodeFrame(844.7), (ui::Rect{20, 761, 132, 63}));
+}
+
+class SmallModelScreenTest : public MainScreenTest {
+protected:
+    SmallModelScreenTest() : MainScreenTest("iPhone9,1") {}
+};
+
+TEST_F(SmallModelScreenTest, NoBadgeWithoutFastCharging) {
+    load(BatteryState::Unplugged, 0.4f);
+    EXPECT_TRUE(screen.PDLabel.hidden());
+    EXPECT_EQ(screen.connectMessageLabel.text(),
+              localized("connectMessageLeft") + "10" + localized("connectMessageRight"));
+}
+
+TEST_F(MainScreenTest, OtherLanguagesSpaceTheirMessages) {
+    setLanguage("ja");
+    load(BatteryState::Charging, 0.4f);
+    ASSERT_NE(screen.connectMessageLabel.styledText(), nullptr);
+    EXPECT_EQ(screen.connectMessageLabel.styledText()->lineSpacing, 4.0);
+    EXPECT_EQ(screen.connectMessageLabel.text(), localized("connectMessageInit"));
+}
+
+}  // namespace
+}  // namespace voltaro
