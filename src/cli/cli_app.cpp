@@ -52,6 +52,23 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     clearCommand->add_flag("--yes", history.yes, "Do not ask for confirmation");
     clearCommand->add_option("--data-dir", history.dataDir, "Directory of the history");
 
+    ChargersOptions chargers;
+    CLI::App* chargersCommand = app.add_subcommand("chargers", "List the saved charger descriptions");
+    chargersCommand->add_flag("--json", chargers.json, "Print them as JSON");
+    chargersCommand->add_option("--data-dir", chargers.dataDir, "Directory of the brand catalogue");
+
+    LabelOptions label;
+    CLI::App* labelCommand = app.add_subcommand("label", "Say which charger a saved test used");
+    labelCommand->add_option("STARTTIME", label.startTime, "The test, as 'history' shows it")
+        ->required();
+    labelCommand->add_option("--kind", label.kind, "wall, bank or car");
+    labelCommand->add_option("--brand", label.brand, "Brand name or number from the catalogue");
+    labelCommand->add_option("--watts", label.watts, "Rated power in watts");
+    labelCommand->add_option("--capacity", label.capacity, "Power bank capacity in mAh");
+    labelCommand->add_option("--port", label.port, "usb-a, usb-c or wireless");
+    labelCommand->add_flag("--clear", label.clear, "Forget the test's charger");
+    labelCommand->add_option("--data-dir", label.dataDir, "Directory of the history");
+
     WatchOptions watch;
     CLI::App* watchCommand = app.add_subcommand(
         "watch", "Be a watch companion: print the battery messages of a running test");
@@ -76,6 +93,8 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
         return runHistory(history, environment);
     }
     if (watchCommand->parsed()) return runWatch(watch, environment);
+    if (chargersCommand->parsed()) return runChargers(chargers, environment);
+    if (labelCommand->parsed()) return runLabel(label, environment);
     return runDevice(device, environment);
 }
 

@@ -37,6 +37,24 @@ struct WatchOptions {
     double timeout = 5.0;  // seconds to wait for the reply to --ask
 };
 
+struct ChargersOptions {
+    std::optional<std::string> dataDir;
+    bool json = false;
+};
+
+struct LabelOptions {
+    std::string startTime;  // the test's "starttime", as 'history' shows it
+    std::optional<std::string> kind;
+    std::optional<std::string> brand;
+    std::optional<std::string> watts;
+    std::optional<std::string> capacity;
+    std::optional<std::string> port;
+    bool clear = false;
+    std::optional<std::string> dataDir;
+};
+
+int runChargers(const ChargersOptions& options, Environment& environment);
+int runLabel(const LabelOptions& options, Environment& environment);
 int runHistory(const HistoryOptions& options, Environment& environment);
 int runWatch(const WatchOptions& options, Environment& environment);
 int runMeasure(const MeasureOptions& options, Environment& environment);

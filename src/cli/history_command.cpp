@@ -50,7 +50,8 @@ std::string chargerOf(const TestRecord& record) {
     if (brand == 0 && watts == 0 && capacity == 0 && type == 0 && port == 0) {
         return "unknown charger";
     }
-    return brandNameForId(brand) + "  " + TestRecordsVC::chargerText(watts, capacity, type, port);
+    const std::string brandPart = brand != 0 ? brandNameForId(brand) + "  " : "";
+    return brandPart + TestRecordsVC::chargerText(watts, capacity, type, port);
 }
 
 // Every key of the records: the known ones in their order, then any others by name.
@@ -111,8 +112,8 @@ void printGrouped(std::ostream& out, const std::vector<TestRecord>& records) {
     for (size_t section = 0; section < groups.sectionCount(); ++section) {
         const std::vector<TestRecord>& group = groups.sectionRecords(section);
         out << "Test of " << dateTimeText(groups.sectionStartTime(section)) << "  ("
-            << chargerOf(group.front()) << ", started " << shortestText(groups.sectionStartTime(section))
-            << ")\n";
+            << chargerOf(group.front()) << ")  start time "
+            << shortestText(groups.sectionStartTime(section)) << '\n';
         for (size_t row = 0; row < groups.rowCount(section); ++row) {
             const TestRecord& r = groups.recordAt(section, row);
             const bool hasUserLevel = r.count("userStartlevel") != 0;

@@ -79,6 +79,41 @@ TEST_F(HistoryCommandTest, AnUnwritableHistoryIsSaidAndLosesNothingElse) {
     EXPECT_NE(r.out.find("could not be written"), std::string::npos);
 }
 
+TEST_F(HistoryCommandTest, LabelWritesTheChargerIntoEveryRecordOfTheTest) {
+    ASSERT_EQ(run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"),
+                   "--instant", "--clock-start", "1000", "--data-dir", dataDir()})
+                  .status,
+              kExitResult);
+    const CliRun labelled = run({"label", "1010", "--kind", "wall", "--watts", "18", "--port",
+                                 "usb-c", "--data-dir", dataDir()});
+    ASSERT_EQ(labelled.status, 0) << labelled.err;
+    EXPECT_NE(run({"history", "--data-dir", dataDir()}).out.find("18W / USB-C"), std::string::npos);
+    const auto records = nlohmann::json::parse(run({"history", "--json", "--data-dir", dataDir()}).out);
+    EXPECT_EQ(records[0]["watts"], 18.0);
+    EXPECT_EQ(records[0]["type"], 1.0);
+    EXPECT_EQ(records[0]["port"], 2.0);
+    EXPECT_EQ(records[0]["capacity"], 0.0);
+    EXPECT_NE(run({"chargers", "--data-dir", dataDir()}).out.find("18W / USB-C"), std::string::npos);
+
+    EXPECT_EQ(run({"label", "1010", "--clear", "--data-dir", dataDir()}).status, 0);
+    EXPECT_EQ(nlohmann::json::parse(run({"history", "--json", "--data-dir", dataDir()}).out)[0]["watts"],
+              0.0);
+}
+
+TEST_F(HistoryCommandTest, LabelRefusesWhatCannotBeStored) {
+    ASSERT_EQ(measureInto("one_step_in_a_minute.script").status, kExitResult);
+    const std::string where = dataDir();
+    EXPECT_EQ(run({"label", "soon", "--kind", "car", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(run({"label", "1010", "--data-dir", where}).status, kExitUsage);  // says nothing
+    EXPECT_EQ(run({"label", "1010", "--watts", "101", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(run({"label", "1010", "--watts", "١٨", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(run({"label", "1010", "--capacity", "10000000", "--data-dir", where}).status,
+              kExitUsage);
+    EXPECT_EQ(run({"label", "1010", "--kind", "solar", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(run({"label", "1010", "--brand", "Nobody", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(run({"label", "12345", "--kind", "car", "--data-dir", where}).status, kExitNoResult);
+}
+
 // A remote service on 127.0.0.1 that serves a brand list and a text for each saved result.
 class LocalService {
 public:
