@@ -1,0 +1,163 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import Voltaro
+
+// The share sheet: a preview of the picture, saving it as a file at a path the user may edit, or
+// opening it with another application.
+Item {
+    id: overlay
+
+    required property ShareSheet sheet
+    property bool editingPath: false
+
+    visible: sheet.showing
+
+    Connections {
+        target: overlay.sheet
+        function onShowingChanged() {
+            overlay.editingPath = false
+            pathInput.text = overlay.sheet.suggestedPath
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.color("dimmingColor")
+        MouseArea {
+            anchors.fill: parent
+            onClicked: overlay.sheet.close()
+        }
+    }
+
+    Rectangle {
+        id: panel
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 10
+        height: content.implicitHeight + 20
+        radius: 20
+        color: Theme.color("alertBackgroundColor")
+        border.color: Theme.color("separatorColor")
+        border.width: 1
+
+        // Taps on the panel stay on the panel.
+        MouseArea {
+            anchors.fill: parent
+        }
+
+        Column {
+            id: content
+            x: 16
+            y: 10
+            width: panel.width - 32
+            spacing: 8
+
+            Rectangle {
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: 36; height: 4; radius: 2
+                color: Theme.color("separatorColor")
+            }
+            Text {
+                width: parent.width
+                text: Localized.text("shareTitle")
+                textFormat: Text.PlainText
+                horizontalAlignment: Text.AlignHCenter
+                font.pixelSize: 15
+                font.weight: Font.DemiBold
+                color: Theme.color("textBrightColor")
+            }
+            Item {
+                width: parent.width
+                height: Math.min(260, overlay.height * 0.32) + 12
+
+                Image {
+                    id: preview
+                    anchors.fill: parent
+                    anchors.topMargin: 6
+                    anchors.bottomMargin: 6
+                    source: overlay.sheet.previewUrl
+                    fillMode: Image.PreserveAspectFit
+                    smooth: true
+                    mipmap: true
+                }
+                Rectangle {
+                    anchors.centerIn: preview
+                    width: preview.paintedWidth + 2
+                    height: preview.paintedHeight + 2
+                    color: "transparent"
+                    radius: 3
+                    border.color: Theme.color("separatorColor")
+                    border.width: 1
+                }
+            }
+            Text {
+                width: parent.width
+                visible: text !== ""
+                text: overlay.sheet.status
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+                font.pixelSize: 12
+                color: overlay.sheet.failed ? Theme.color("destructiveColor")
+                                            : Theme.color("textDarkColor")
+            }
+            Rectangle { width: parent.width; height: 1; color: Theme.color("separatorColor") }
+            SheetButton {
+                width: parent.width
+                visible: !overlay.editingPath
+                label: Localized.text("shareSaveAs")
+                onClicked: overlay.editingPath = true
+            }
+            Row {
+                width: parent.width
+                visible: overlay.editingPath
+                spacing: 8
+                Rectangle {
+                    width: parent.width - saveButton.width - parent.spacing
+                    height: 44
+                    radius: 10
+                    color: Theme.color("backgroundColor")
+                    border.color: pathInput.activeFocus ? Theme.color("highlightColor")
+                                                        : Theme.color("separatorColor")
+                    border.width: 1
+                    clip: true
+                    TextInput {
+                        id: pathInput
+                        anchors.fill: parent
+                        anchors.leftMargin: 12
+                        anchors.rightMargin: 12
+                        verticalAlignment: TextInput.AlignVCenter
+                        font.pixelSize: 13
+                        color: Theme.color("textBrightColor")
+                        selectionColor: Theme.color("highlightColor")
+                        selectedTextColor: Theme.color("backgroundColor")
+                        selectByMouse: true
+                        onAccepted: overlay.sheet.saveAs(text)
+                    }
+                }
+                SheetButton {
+                    id: saveButton
+                    width: 88
+                    height: 44
+                    emphasized: true
+                    label: Localized.text("shareSave")
+                    onClicked: overlay.sheet.saveAs(pathInput.text)
+                }
+            }
+            Rectangle { width: parent.width; height: 1; color: Theme.color("separatorColor") }
+            SheetButton {
+                width: parent.width
+                label: Localized.text("shareOpenWith")
+                onClicked: overlay.sheet.openWithApplication()
+            }
+            Rectangle { width: parent.width; height: 1; color: Theme.color("separatorColor") }
+            SheetButton {
+                width: parent.width
+                emphasized: true
+                label: Localized.text("Cancel")
+                onClicked: overlay.sheet.close()
+            }
+        }
+    }
+}

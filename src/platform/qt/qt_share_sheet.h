@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+#include "platform/ui/services.h"
+
+namespace voltaro::qt {
+
+// Offers a picture to the user in the QML share sheet (ShareOverlay.qml): save it as a PNG file at
+// a path of the user's choice, or open it with another application (the desktop's handler for
+// PNG files, through a temporary file). The sheet shows `status` as plain text after each try.
+class QtShareSheet : public QObject, public ui::ShareSheet {
+    Q_OBJECT
+    Q_PROPERTY(bool showing READ showing NOTIFY showingChanged)
+    Q_PROPERTY(QUrl previewUrl READ previewUrl NOTIFY showingChanged)
+    Q_PROPERTY(QString suggestedPath READ suggestedPath NOTIFY showingChanged)
+    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(bool failed READ failed NOTIFY statusChanged)
+
+public:
+    using Opener = std::function<bool(const QUrl&)>;
+
+    // `opener` opens a file URL with another application; QDesktopServices::openUrl by default.
+    explicit QtShareSheet(Opener opener = {});
+
+    void share(std::shared_ptr<ui::Image> image) override;
+
+    bool showing() const { return image_ != nullptr; }
+    QUrl previewUrl() const { return previewUrl_; }
+    QString suggestedPath() const { return suggestedPath_; }
+    QString status() const { return status_; }
+    bool failed() const { return failed_; }
+
+    // Writes the picture as PNG to `path` (a local path or a file URL); false on failure.
+    Q_INVOKABLE bool saveAs(const QString& path);
+    Q_INVOKABLE bool openWithApplication();
+    Q_INVOKABLE void close();
+
+signals:
+    void showingChanged();
+    void statusChanged();
+
+private:
+    void setStatus(const QString& status, bool failed);
+
+    Opener opener_;
+    std::shared_ptr<ui::Image> image_;
+    std::unique_ptr<QTemporaryDir> temporary_;
+    QString temporaryPath_;
+    QUrl previewUrl_;
+    QString suggestedPath_;
+    QString status_;
+    bool failed_ = false;
+    int count_ = 0;
+};
+
+}  // namespace voltaro::qt

@@ -1,0 +1,265 @@
+// The application as the user sees it, offscreen: every page loads without a QML warning, outlet
+// changes show in the pages, and taps and swipes reach the screens.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <sstream>
+
+#include "app/application.h"
+#include "app/screens.h"
+#include "platform/qt/qt_screen_capture.h"
+#include "platform/strings.h"
+#include "qt_test_support.h"
+
+namespace voltaro::app {
+namespace {
+
+using testing::MessageRecorder;
+using testing::waitUntil;
+
+const std::string kDataDir = VOLTARO_TEST_DATA_DIR;
+const std::string kAppDataDir = VOLTARO_APP_TEST_DATA_DIR;
+
+// A screen that no controller stands behind yet, drawn by a blank page.
+class MadeUpScreen final : public qt::QtScreen {
+public:
+    explicit MadeUpScreen(bool& alive) : alive_(alive) { alive_ = true; }
+    ~MadeUpScreen() override { alive_ = false; }
+    QUrl source() const override {
+        return QUrl::fromLocalFile(QString::fromStdString(kAppDataDir + "/BlankPage.qml"));
+    }
+
+private:
+    bool& alive_;
+};
+
+class AppPages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        // Pictures and preferences go to a folder of the test's own.
+        qputenv("HOME", home_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral(".config")).toUtf8());
+        qputenv("VOLTARO_CONFIG_DIR", home_.filePath(QStringLiteral("config")).toUtf8());
+        setLanguage("en");
+    }
+    void TearDown() override {
+        app_.reset();
+        setLanguage("");
+        EXPECT_TRUE(recorder_.messages().isEmpty())
+            << recorder_.messages().join(QLatin1Char('\n')).toStdString();
+    }
+
+    // Starts the application on a replayed script, past the intro.
+    void launch(const std::string& script, const std::string& model = "x86_64",
+                std::optional<std::string> show = std::nullopt) {
+        AppOptions options;
+        options.battery.battery = "replay:" + script;
+        options.battery.speed = 40;
+        options.model = model;
+        options.show = std::move(show);
+        app_ = std::make_unique<Application>(options);
+        std::ostringstream err;
+        const std::optional<int> code = app_->start(err);
+        ASSERT_FALSE(code.has_value()) << err.str();
+        ASSERT_TRUE(waitUntil([&] { return mainScreen() != nullptr; }));
+    }
+
+    ViewControllerScreen* mainScreen() {
+        return qobject_cast<ViewControllerScreen*>(app_->navigator().topScreen());
+    }
+    ViewController& controller() { return mainScreen()->controller(); }
+
+    // The item of the top page bound to `outlet`.
+    QQuickItem* itemOf(QObject* outlet) {
+        QQuickItem* page = app_->navigator().topPage();
+        if (page == nullptr) return nullptr;
+        for (QQuickItem* item : page->findChildren<QQuickItem*>()) {
+            if (item->property("outlet").value<QObject*>() == outlet) return item;
+        }
+        return nullptr;
+    }
+
+    void tap(QQuickItem* item) {
+        ASSERT_NE(item, nullptr);
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(app_->window(), Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    QTemporaryDir home_;
+    MessageRecorder recorder_;
+    bool madeUpScreenAlive_ = false;  // outlives the application and its screens
+    std::unique_ptr<Application> app_;
+};
+
+TEST_F(AppPages, TheIntroLeadsToTheMainScreenWhichStaysUnderneath) {
+    launch(kDataDir + "/one_step_in_a_minute.script");
+    EXPECT_EQ(app_->navigator().screenNames(),
+              (std::vector<std::string>{"InitViewController", "ViewController"}));
+    // The intro ended with its elements in the middle and its texts shown.
+    auto* intro = qobject_cast<InitViewControllerScreen*>(app_->navigator().screenAt(0));
+    ASSERT_NE(intro, nullptr);
+    InitViewController& introController = intro->controller();
+    const double middle = app_->window()->width() / 2.0;
+    EXPECT_DOUBLE_EQ(introController.phoneLeft.constant(),
+                     middle - introController.phoneImage.width() / 2);
+    EXPECT_DOUBLE_EQ(introController.phoneTitleLeft.constant(),
+                     middle - introController.phoneTitle.width() / 2);
+    EXPECT_GT(introController.phoneTitle.width(), 0);
+    EXPECT_EQ(introController.messageLabel.alpha(), 1.0);
+    EXPECT_EQ(introController.v1Label.alpha(), 1.0);
+}
+
+TEST_F(AppPages, EveryScreenLoadsWithoutWarnings) {
+    launch(kAppDataDir + "/interim_result.script", "iPhone10,2");
+    for (const std::string& name : app_->navigator().knownScreens()) {
+        const size_t before = app_->navigator().screenNames().size();
+        app_->navigator().present(name, ui::Transition::CrossDissolve);
+        ASSERT_EQ(app_->navigator().screenNames().size(), before + 1) << name;
+        ASSERT_NE(app_->navigator().topPage(), nullptr) << name;
+        // Drawn once it has appeared.
+        const double shownAt = app_->loop().now();
+        ASSERT_TRUE(waitUntil([&] { return app_->loop().now() > shownAt + 1; }));
+        EXPECT_FALSE(app_->window()->grabWindow().isNull()) << name;
+    }
+    // The window's overlays draw too.
+    app_->shell().alerts()->show("Title <b>", "Message",
+                                 {{"OK", ui::AlertButton::Style::Cancel, {}}});
+    app_->shell().shareSheet()->share(std::make_shared<qt::QtImage>(app_->window()->grabWindow()));
+    EXPECT_FALSE(app_->window()->grabWindow().isNull());
+    app_->shell().alerts()->answer(0);
+    app_->shell().shareSheet()->close();
+}
+
+TEST_F(AppPages, OutletChangesShowInThePage) {
+    launch(kAppDataDir + "/full.script");
+    ViewControllerScreen* screen = mainScreen();
+    QQuickItem* watt = itemOf(screen->wattLabel());
+    QQuickItem* flash = itemOf(screen->flashImage());
+    ASSERT_NE(watt, nullptr);
+    ASSERT_NE(flash, nullptr);
+
+    controller().wattLabel.setText("<b>42.5</b>");
+    controller().wattLabel.setHidden(false);
+    EXPECT_EQ(watt->property("text").toString(), QStringLiteral("<b>42.5</b>"));
+    EXPECT_EQ(watt->property("textFormat").toInt(), static_cast<int>(Qt::PlainText));
+    EXPECT_TRUE(watt->isVisible());
+
+    const double y = flash->y();
+    controller().topFlash.setConstant(controller().topFlash.constant() + 50);
+    EXPECT_DOUBLE_EQ(flash->y(), y + 50);
+
+    // The page told the outlets the sizes it laid them out at.
+    EXPECT_EQ(controller().view.width(), app_->window()->width());
+    EXPECT_EQ(controller().flashImage.width(), flash->width());
+}
+
+TEST_F(AppPages, StartAndStopAreTheButtonsOfTheSession) {
+    launch(kAppDataDir + "/ready.script");
+    ViewControllerScreen* screen = mainScreen();
+    EXPECT_FALSE(controller().session().isStart());
+    tap(itemOf(screen->startButton()));
+    EXPECT_TRUE(controller().session().isStart());
+    EXPECT_EQ(controller().startButton.imageName(), "stopButton");
+    tap(itemOf(screen->startButton()));
+    EXPECT_FALSE(controller().session().isStart());
+}
+
+TEST_F(AppPages, ALeftSwipeOrTheHistoryButtonOpensTheHistory) {
+    launch(kAppDataDir + "/ready.script");
+    ViewControllerScreen* screen = mainScreen();
+    bool& alive = madeUpScreenAlive_;
+    app_->navigator().registerScreen("TestRecordsVC", [this](const ui::ScreenArguments&) {
+        return std::make_unique<MadeUpScreen>(madeUpScreenAlive_);
+    });
+
+    QQuickWindow* window = app_->window();
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(320, 500));
+    for (int x = 300; x >= 100; x -= 20) QTest::mouseMove(window, QPoint(x, 502));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(100, 502));
+    ASSERT_TRUE(alive);
+    EXPECT_EQ(app_->navigator().screenNames().back(), "TestRecordsVC");
+
+    // Going back destroys it once its transition is over; the main screen is as it was.
+    app_->navigator().dismiss(ui::Transition::SlideFromLeft);
+    ASSERT_TRUE(waitUntil([&] { return !alive; }));
+    EXPECT_EQ(app_->navigator().screenNames().back(), "ViewController");
+
+    // Also when the swipe starts on the Start button, which then is not pressed.
+    const QPointF start =
+        itemOf(screen->startButton())
+            ->mapToScene(QPointF(20, itemOf(screen->startButton())->height() / 2));
+    QTest::mousePress(window, Qt::LeftButton, {}, start.toPoint());
+    for (int dx = 20; dx <= 200; dx += 20) {
+        QTest::mouseMove(window, (start - QPointF(dx, 0)).toPoint());
+    }
+    QTest::mouseRelease(window, Qt::LeftButton, {}, (start - QPointF(200, 0)).toPoint());
+    ASSERT_TRUE(alive);
+    EXPECT_FALSE(screen->controller().session().isStart());
+    app_->navigator().dismiss(ui::Transition::SlideFromLeft);
+    ASSERT_TRUE(waitUntil([&] { return !alive; }));
+
+    // The history button at the top right.
+    QQuickItem* historyButton = nullptr;
+    for (QQuickItem* item : app_->navigator().topPage()->findChildren<QQuickItem*>()) {
+        if (item->property("source").toUrl().toString().endsWith(
+                QStringLiteral("historyButton.svg")))
+            historyButton = item;
+    }
+    tap(historyButton);
+    EXPECT_TRUE(alive);
+}
+
+TEST_F(AppPages, SharingSavesThePictureAndOffersTheComposedOne) {
+    launch(kDataDir + "/one_step_in_a_minute.script");
+    ASSERT_TRUE(waitUntil([&] { return !controller().shareButton.hidden(); }));
+    tap(itemOf(mainScreen()->shareButton()));
+    qt::QtShareSheet& sheet = *app_->shell().shareSheet();
+    ASSERT_TRUE(sheet.showing());
+
+    // A copy of the plain screenshot in the pictures folder.
+    const QDir album(home_.filePath(QStringLiteral("Pictures/Voltaro")));
+    ASSERT_EQ(album.entryList(QDir::Files).size(), 1);
+    const QImage saved(album.filePath(album.entryList(QDir::Files).first()));
+    const QSize window = app_->window()->size();
+    EXPECT_EQ(saved.size(), window);
+
+    // The offered picture: twice the size, with the QR card at the bottom left.
+    const QImage composed(sheet.previewUrl().toLocalFile());
+    ASSERT_EQ(composed.size(), window * 2);
+    const int cardTop = static_cast<int>(window.height() - 83);
+    const QColor margin = composed.pixelColor(2 * 22, 2 * (cardTop + 31));
+    EXPECT_GT(margin.lightness(), 240);
+    const QColor left = composed.pixelColor(2 * 12, 2 * (cardTop + 31));
+    EXPECT_LT(left.lightness(), 100);
+    // The buttons hidden for the picture are back.
+    EXPECT_FALSE(controller().startButton.hidden());
+    EXPECT_FALSE(controller().shareButton.hidden());
+    sheet.close();
+}
+
+TEST_F(AppPages, ShowOpensTheMainScreenAtOnce) {
+    launch(kAppDataDir + "/full.script", "x86_64", "ViewController");
+    EXPECT_EQ(app_->navigator().screenNames(), (std::vector<std::string>{"ViewController"}));
+}
+
+TEST_F(AppPages, AnUnknownScreenToShowIsAUsageError) {
+    AppOptions options;
+    options.battery.battery = "replay:" + kAppDataDir + "/full.script";
+    options.show = "NoSuchScreen";
+    Application app(options);
+    std::ostringstream err;
+    EXPECT_EQ(app.start(err), std::optional<int>(kExitUsage));
+    EXPECT_NE(err.str().find("NoSuchScreen"), std::string::npos);
+    EXPECT_NE(err.str().find("ViewController"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace voltaro::app
