@@ -74,8 +74,7 @@ std::optional<int> Application::start(std::ostream& err) {
         replay_ = static_cast<ReplayBattery*>(battery_.get());
     }
     device_ = std::make_unique<Device>(*modelSource_, *battery_);
-    handoffs_ = makeSessionHandoffs();
-    watch_ = makeWatchChannel();
+    wiring_ = std::make_unique<SessionWiring>(*loop_, standardPreferences(), *device_);
     rating_ = std::make_unique<RatingPrompt>(standardPreferences(), *loop_,
                                              [this] { urls_.open(VOLTARO_HOME_URL); });
 
@@ -93,7 +92,7 @@ std::optional<int> Application::start(std::ostream& err) {
         return kExitUsage;
     }
 
-    AppDelegate::configureLaunch(idle_, *rating_, watch_.get(), *battery_);
+    AppDelegate::configureLaunch(idle_, *rating_, wiring_->watchChannel(), *battery_);
 
     const std::string first = options_.show.value_or("InitViewController");
     if (first == "InitViewController") {
@@ -131,7 +130,8 @@ void Application::registerScreens() {
         return std::make_unique<InitViewControllerScreen>(*services_);
     });
     navigator_->registerScreen("ViewController", [this](const ui::ScreenArguments&) {
-        return std::make_unique<ViewControllerScreen>(*loop_, *device_, *handoffs_, *services_);
+        return std::make_unique<ViewControllerScreen>(*loop_, *device_, wiring_->handoffs(),
+                                                      *services_);
     });
     navigator_->onPresented([this](const std::string& name, qt::QtScreen& screen) {
         if (name == "ViewController") startReplay(screen);

@@ -9,6 +9,7 @@
 
 #include "app/app_options.h"
 #include "app/app_shell.h"
+#include "app/session_wiring.h"
 #include "device/device.h"
 #include "engine/session_handoffs.h"
 #include "platform/battery_setup.h"
@@ -66,8 +67,7 @@ private:
     ReplayBattery* replay_ = nullptr;
     bool replayStarted_ = false;
     std::unique_ptr<Device> device_;
-    std::unique_ptr<SessionHandoffs> handoffs_;
-    std::unique_ptr<WatchChannel> watch_;
+    std::unique_ptr<SessionWiring> wiring_;
     std::unique_ptr<RatingPrompt> rating_;
 
     std::unique_ptr<qt::QtAnimator> animator_;

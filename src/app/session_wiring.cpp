@@ -1,13 +1,13 @@
 #include "app/session_wiring.h"
 
+#include "service/endpoints.h"
+
 namespace voltaro::app {
 
-std::unique_ptr<SessionHandoffs> makeSessionHandoffs() {
-    return std::make_unique<RatingOnlyHandoffs>();
-}
-
-std::unique_ptr<WatchChannel> makeWatchChannel() {
-    return nullptr;
-}
+SessionWiring::SessionWiring(MainLoop& loop, PreferenceStore& preferences, Device& device)
+    : http_(loop),
+      watch_(loop),
+      link_(watch_, device),
+      services_(loop, http_, ServiceEndpoints::fromConfiguration(), preferences, device, &watch_) {}
 
 }  // namespace voltaro::app

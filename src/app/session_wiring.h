@@ -2,16 +2,32 @@
 
 #include <memory>
 
-#include "engine/session_handoffs.h"
-#include "platform/watch_channel.h"
+#include "device/device.h"
+#include "platform/curl/curl_http_client.h"
+#include "platform/main_loop.h"
+#include "platform/preference_store.h"
+#include "platform/socket/socket_watch_channel.h"
+#include "screens/session_services.h"
+#include "watch/watch_link.h"
 
 namespace voltaro::app {
 
-// What the test session hands its results to. For now only the star rating is shown; the history
-// store, the remote service and the watch plug in here.
-std::unique_ptr<SessionHandoffs> makeSessionHandoffs();
+// What the test session hands its results to: the history, the remote service and the watch
+// link, owned together for the life of the application.
+class SessionWiring {
+public:
+    SessionWiring(MainLoop& loop, PreferenceStore& preferences, Device& device);
 
-// The watch link of the application; none yet (launch work then skips it).
-std::unique_ptr<WatchChannel> makeWatchChannel();
+    SessionHandoffs& handoffs() { return services_; }
+    // The watch link that launch work activates.
+    WatchChannel* watchChannel() { return &watch_; }
+    const Utility& utility() const { return services_.utility(); }
+
+private:
+    CurlHttpClient http_;
+    SocketWatchChannel watch_;
+    WatchLink link_;
+    SessionServices services_;
+};
 
 }  // namespace voltaro::app

@@ -48,6 +48,7 @@ protected:
         qputenv("HOME", home_.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral(".config")).toUtf8());
         qputenv("VOLTARO_CONFIG_DIR", home_.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("VOLTARO_DATA_DIR", home_.filePath(QStringLiteral("data")).toUtf8());
         setLanguage("en");
     }
     void TearDown() override {

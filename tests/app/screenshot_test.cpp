@@ -55,6 +55,7 @@ protected:
         environment.insert(QStringLiteral("VOLTARO_CONFIG_DIR"),
                            home_.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        environment.insert(QStringLiteral("VOLTARO_DATA_DIR"), home_.filePath(QStringLiteral("data")));
         process.setProcessEnvironment(environment);
         process.start(kVoltaro, arguments);
         ProcessRun run;
