@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "app/screen_dependencies.h"
+
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
@@ -133,6 +135,10 @@ void Application::registerScreens() {
         return std::make_unique<ViewControllerScreen>(*loop_, *device_, wiring_->handoffs(),
                                                       *services_);
     });
+    const ScreenDependencies dependencies{*loop_, *services_, standardPreferences(), *rating_,
+                                          *wiring_};
+    registerHistoryScreens(*navigator_, dependencies);
+    registerChargerScreens(*navigator_, dependencies);
     navigator_->onPresented([this](const std::string& name, qt::QtScreen& screen) {
         if (name == "ViewController") startReplay(screen);
     });

@@ -1,0 +1,1 @@
+# Pages of the history screens: list(APPEND voltaro_qml_names ...)

@@ -1,0 +1,1 @@
+# Tests of the charger pages: voltaro_add_qt_test(...)

@@ -1,0 +1,1 @@
+# Tests of the history pages: voltaro_add_qt_test(...)
