@@ -1,1 +1,11 @@
 # Pages of the history screens: list(APPEND voltaro_qml_names ...)
+list(APPEND voltaro_qml_names
+  FeedbackVC.qml
+  HistoryFigure.qml
+  HistoryGlyph.qml
+  HistoryIconButton.qml
+  HistoryPillButton.qml
+  HistorySpinner.qml
+  HistoryTestCard.qml
+  TestRecordsVC.qml
+)

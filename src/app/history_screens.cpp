@@ -1,10 +1,147 @@
+#include "app/history_screens.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibraryInfo>
+
 #include "app/screen_dependencies.h"
 
 namespace voltaro::app {
+namespace {
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+template <typename T>
+bool assign(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
+QVariantMap headerMap(const TestResultHeaderView& header) {
+    return {
+        {"unknownCharger", header.unknownCharger}, {"brandText", fromStd(header.brandText)},
+        {"wattText", fromStd(header.wattText)},    {"dateText", fromStd(header.dateText)},
+        {"dateHidden", header.dateHidden},
+    };
+}
+
+QVariantMap cellMap(const TestResultCell& cell) {
+    return {
+        {"wattText", fromStd(cell.wattText)},
+        {"mahText", fromStd(cell.mahText)},
+        {"timeText", fromStd(cell.timeText)},
+        {"startLevel", fromStd(cell.startLevel)},
+        {"finishLevel", fromStd(cell.finishLevel)},
+        {"wattTextColorName", fromStd(cell.wattTextColorName)},
+        {"wattBorderColorName", fromStd(cell.wattBorderColorName)},
+    };
+}
+
+}  // namespace
+
+HistoryTitleAdapter::HistoryTitleAdapter(ui::Label& label, QObject* parent)
+    : LabelAdapter(label, parent), label_(label), pointSize_(label.fontSize()) {}
+
+void HistoryTitleAdapter::refresh() {
+    LabelAdapter::refresh();
+    if (assign(pointSize_, label_.fontSize())) emit pointSizeChanged();
+}
+
+ActivityIndicatorAdapter::ActivityIndicatorAdapter(ui::ActivityIndicator& indicator,
+                                                   QObject* parent)
+    : ViewAdapter(indicator, parent), indicator_(indicator), animating_(indicator.animating()) {}
+
+void ActivityIndicatorAdapter::refresh() {
+    ViewAdapter::refresh();
+    if (assign(animating_, indicator_.animating())) emit animatingChanged();
+}
+
+WebViewAdapter::WebViewAdapter(ui::WebView& webView, QObject* parent)
+    : ViewAdapter(webView, parent),
+      webView_(webView),
+      url_(fromStd(webView.url())),
+      x_(webView.x()),
+      y_(webView.y()),
+      scrollEnabled_(webView.scrollEnabled()),
+      opaque_(webView.opaque()) {}
+
+void WebViewAdapter::refresh() {
+    ViewAdapter::refresh();
+    if (assign(url_, fromStd(webView_.url()))) emit urlChanged();
+    const bool xChanged = assign(x_, webView_.x());
+    if (assign(y_, webView_.y()) || xChanged) emit frameChanged();
+    if (assign(scrollEnabled_, webView_.scrollEnabled())) emit scrollEnabledChanged();
+    if (assign(opaque_, webView_.opaque())) emit opaqueChanged();
+}
+
+TestRecordsTableModel::TestRecordsTableModel(const TestRecordsVC& controller, QObject* parent)
+    : QAbstractListModel(parent), controller_(controller) {}
+
+int TestRecordsTableModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return static_cast<int>(controller_.numberOfSections());
+}
+
+QVariant TestRecordsTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const auto section = static_cast<size_t>(index.row());
+    if (role == TestHeaderRole) return headerMap(controller_.header(section));
+    if (role == TestRowsRole) {
+        QVariantList rows;
+        for (size_t row = 0; row < controller_.numberOfRows(section); ++row) {
+            rows.push_back(cellMap(controller_.cell(section, row)));
+        }
+        return rows;
+    }
+    return {};
+}
+
+QHash<int, QByteArray> TestRecordsTableModel::roleNames() const {
+    return {{TestHeaderRole, "testHeader"}, {TestRowsRole, "testRows"}};
+}
+
+void TestRecordsTableModel::reload() {
+    beginResetModel();
+    endResetModel();
+}
+
+TestRecordsVCScreen::TestRecordsVCScreen(ui::Services& services, RatingPrompt& rating)
+    : controller_(services, rating) {
+    connect(&tableView_, &qt::TableAdapter::reloaded, &tests_, &TestRecordsTableModel::reload);
+}
+
+QUrl TestRecordsVCScreen::source() const {
+    return QUrl(QStringLiteral("qrc:/Voltaro/TestRecordsVC.qml"));
+}
+
+void TestRecordsVCScreen::handleTap(int section) {
+    if (section >= 0) controller_.handleTap(static_cast<size_t>(section));
+}
+
+FeedbackVCScreen::FeedbackVCScreen(ui::Services& services, bool webViewAvailable)
+    : webViewAvailable_(webViewAvailable), controller_(services, webViewAvailable) {}
+
+QUrl FeedbackVCScreen::source() const {
+    return QUrl(QStringLiteral("qrc:/Voltaro/FeedbackVC.qml"));
+}
+
+bool embeddedWebViewAvailable() {
+    const QDir imports(QLibraryInfo::path(QLibraryInfo::QmlImportsPath));
+    return imports.exists(QStringLiteral("QtWebEngine/qmldir")) &&
+           QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts);
+}
 
 void registerHistoryScreens(qt::QtNavigator& navigator, ScreenDependencies dependencies) {
-    (void)navigator;
-    (void)dependencies;
+    navigator.registerScreen("TestRecordsVC", [dependencies](const ui::ScreenArguments&) {
+        return std::make_unique<TestRecordsVCScreen>(dependencies.services, dependencies.rating);
+    });
+    navigator.registerScreen("FeedbackVC", [dependencies](const ui::ScreenArguments&) {
+        return std::make_unique<FeedbackVCScreen>(dependencies.services,
+                                                  embeddedWebViewAvailable());
+    });
 }
 
 }  // namespace voltaro::app
