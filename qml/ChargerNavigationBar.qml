@@ -1,0 +1,34 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import Voltaro
+
+// The top of a charger screen: the back button on the left and the screen's title in the
+// middle, at the height of the main screen's header.
+Item {
+    id: bar
+
+    required property LabelAdapter titleOutlet
+    signal backClicked
+
+    implicitHeight: 40
+
+    ChargerIconButton {
+        id: back
+        glyph: "back"
+        accessibleName: Localized.text("backButtonLabel")
+        anchors.left: parent.left
+        anchors.leftMargin: 18
+        anchors.verticalCenter: parent.verticalCenter
+        onClicked: bar.backClicked()
+    }
+
+    OutletText {
+        outlet: bar.titleOutlet
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, bar.width - 2 * (back.width + 28))
+        elide: Text.ElideRight
+        plainSize: 17
+        font.weight: Font.DemiBold
+        font.letterSpacing: 0.3
+    }
+}
