@@ -49,12 +49,10 @@ void ViewController::shareButtonClick() { shareResult(); }
 
 void ViewController::openHistory() { presentSlidingRight(services_.navigator, "TestRecordsVC"); }
 
-void ViewController::showUnpluggedLayout(int64_t maxChargingWatts, bool showFastChargeBadge) {
+void ViewController::showPromptLayout(const std::string& prompt) {
     optimalMessageLabel.setHidden(false);
     connectMessageLabel.setHidden(false);
-    connectMessageLabel.setStyledText(styled(localized("connectMessageLeft") +
-                                                        std::to_string(maxChargingWatts) +
-                                                        localized("connectMessageRight")));
+    connectMessageLabel.setStyledText(styled(prompt));
     wattLabel.setHidden(true);
     wattAfterLabel.setHidden(true);
     wattUnderLabel.setHidden(true);
@@ -66,6 +64,11 @@ void ViewController::showUnpluggedLayout(int64_t maxChargingWatts, bool showFast
     starView.setHidden(true);
     startButton.setHidden(true);
     startButton.setImageName("testButton");
+}
+
+void ViewController::showUnpluggedLayout(int64_t maxChargingWatts, bool showFastChargeBadge) {
+    showPromptLayout(localized("connectMessageLeft") + std::to_string(maxChargingWatts) +
+                     localized("connectMessageRight"));
     topFlash.setConstant(120);
     topCharge.setConstant(100);
     PDLabel.setHidden(!showFastChargeBadge);
@@ -73,20 +76,7 @@ void ViewController::showUnpluggedLayout(int64_t maxChargingWatts, bool showFast
 }
 
 void ViewController::showConnectedLayout(bool fullyCharged) {
-    optimalMessageLabel.setHidden(false);
-    connectMessageLabel.setHidden(false);
-    connectMessageLabel.setStyledText(styled(localized("connectMessageInit")));
-    wattLabel.setHidden(true);
-    wattAfterLabel.setHidden(true);
-    wattUnderLabel.setHidden(true);
-    timeLabel.setHidden(true);
-    timeAfterLabel.setHidden(true);
-    chargeMessageLabel.setHidden(true);
-    shareButton.setHidden(true);
-    beatLabel.setHidden(true);
-    starView.setHidden(true);
-    startButton.setHidden(true);
-    startButton.setImageName("testButton");
+    showPromptLayout(localized("connectMessageInit"));
     if (fullyCharged) {
         connectMessageLabel.setStyledText(styled(localized("fullyCharged")));
     } else {

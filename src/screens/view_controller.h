@@ -88,6 +88,9 @@ public:
     static ui::Rect qrCodeFrame(double height);
 
 private:
+    // What the unplugged and connected layouts share: the prompt shown, the result and the
+    // test's views hidden, Start hidden with its image.
+    void showPromptLayout(const std::string& prompt);
     void openHistory();
     void shareResult();
     std::array<ui::Constraint*, 5> starWidthList();
