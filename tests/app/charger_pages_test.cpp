@@ -254,7 +254,7 @@ protected:
 };
 
 TEST_F(ChargerPages, EachPageLoadsWithoutWarnings) {
-    ASSERT_TRUE(saveBrandCatalogue({brand("1", "Anker"), brand("2", "<b>Belkin</b>")}));
+    ASSERT_TRUE(saveBrandCatalogue({brand("1", "Amperon"), brand("2", "<b>Bellcharge</b>")}));
     launch();
     openListForSavedTest();
     present("SelectModelVC");
@@ -433,14 +433,14 @@ TEST_F(ChargerPages, AnOutOfRangeValueGetsTheAlertAndStays) {
 }
 
 TEST_F(ChargerPages, ABrandPickedFromTheSectionsBecomesTheChosenFirstBrand) {
-    ASSERT_TRUE(saveBrandCatalogue({brand("1", "Anker"), brand("2", "Baseus"), brand("3", "Aukey"),
-                                    brand("4", "belkin <i>"), brand("5", "Xiaomi")}));
+    ASSERT_TRUE(saveBrandCatalogue({brand("1", "Amperon"), brand("2", "Boltwise"), brand("3", "Auravolt"),
+                                    brand("4", "bellcharge <i>"), brand("5", "Xenpower")}));
     launch();
     present("SelectModelVC");
     auto* setup = top<SelectModelVCScreen>();
     ASSERT_NE(setup, nullptr);
     // The quick picks are the catalogue's first three brands.
-    EXPECT_EQ(textsIn(itemOf(setup->brandButton1())), QStringList{"Anker"});
+    EXPECT_EQ(textsIn(itemOf(setup->brandButton1())), QStringList{"Amperon"});
     EXPECT_EQ(itemOf(setup->brandButton1())->width(), SelectModelVC::kBrandButtonWidth);
     tapAndWaitFor(buttonNamed(localized("addBrandTitle")), "AddBrandVC");
     auto* picker = top<AddBrandVCScreen>();
@@ -449,10 +449,10 @@ TEST_F(ChargerPages, ABrandPickedFromTheSectionsBecomesTheChosenFirstBrand) {
     // Sections under their letters, names as plain text, the index on the right.
     const std::vector<QQuickItem*> cells = laidOut(QStringLiteral("brandCell"), 5);
     ASSERT_EQ(cells.size(), 5u);
-    EXPECT_EQ(textsIn(cells[0]), QStringList{"Anker"});
-    EXPECT_EQ(textsIn(cells[4]), QStringList{"belkin <i>"});
+    EXPECT_EQ(textsIn(cells[0]), QStringList{"Amperon"});
+    EXPECT_EQ(textsIn(cells[4]), QStringList{"bellcharge <i>"});
     for (QQuickItem* item : pageItems()) {
-        if (item->inherits("QQuickText") && item->property("text").toString() == "belkin <i>") {
+        if (item->inherits("QQuickText") && item->property("text").toString() == "bellcharge <i>") {
             EXPECT_EQ(item->property("textFormat").toInt(), static_cast<int>(Qt::PlainText));
         }
     }
@@ -472,11 +472,11 @@ TEST_F(ChargerPages, ABrandPickedFromTheSectionsBecomesTheChosenFirstBrand) {
         shown = named(QStringLiteral("brandCell"));
         return shown.size() == 1;
     }));
-    EXPECT_EQ(textsIn(shown[0]), QStringList{"Xiaomi"});
+    EXPECT_EQ(textsIn(shown[0]), QStringList{"Xenpower"});
     EXPECT_EQ(textsIn(named(QStringLiteral("sectionIndex"))[0]), (QStringList{"A", "B", "X", "b"}));
 
     tapAndWaitFor(shown[0], "SelectModelVC");
-    EXPECT_EQ(textsIn(itemOf(setup->brandButton1())), QStringList{"Xiaomi"});
+    EXPECT_EQ(textsIn(itemOf(setup->brandButton1())), QStringList{"Xenpower"});
     EXPECT_TRUE(setup->controller().brandButton1.selected());
     EXPECT_EQ(chargerSelection().brand, 5);
 }
