@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -28,16 +29,23 @@ public:
     virtual float level() const = 0;
     virtual BatteryState state() const = 0;
 
+    // The power flowing through the battery as the system itself reports it, in watts (the
+    // kernel's own figure, shown beside the estimate and never used for it). Nothing where the
+    // source has no such figure.
+    virtual std::optional<double> reportedWatts() const { return std::nullopt; }
+
     // Events are only raised while monitoring is on.
     virtual void setMonitoringEnabled(bool enabled) = 0;
 
     // Listeners live as long as the source; the session and the watch link subscribe once.
     void onLevelChanged(Listener listener) { levelListeners_.push_back(std::move(listener)); }
     void onStateChanged(Listener listener) { stateListeners_.push_back(std::move(listener)); }
+    void onReportedPowerChanged(Listener listener) { powerListeners_.push_back(std::move(listener)); }
 
 protected:
     void notifyLevelChanged() { notify(levelListeners_); }
     void notifyStateChanged() { notify(stateListeners_); }
+    void notifyReportedPowerChanged() { notify(powerListeners_); }
 
 private:
     static void notify(const std::vector<Listener>& listeners) {
@@ -45,6 +53,7 @@ private:
     }
     std::vector<Listener> levelListeners_;
     std::vector<Listener> stateListeners_;
+    std::vector<Listener> powerListeners_;
 };
 
 }  // namespace voltaro

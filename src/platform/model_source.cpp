@@ -4,6 +4,11 @@
 
 namespace voltaro {
 
+ModelIdentity ModelSource::identity() const {
+    std::string identifier = modelIdentifier();
+    return {identifier, identifier, ModelOrigin::Option};
+}
+
 std::string UnameModelSource::modelIdentifier() const {
     // Zeroed first, so a failed call leaves an empty machine text: the identifier is then empty.
     struct utsname names {};
@@ -17,6 +22,11 @@ std::string UnameModelSource::modelIdentifier() const {
         identifier += (static_cast<unsigned char>(byte) & 0x80U) != 0 ? '?' : byte;
     }
     return identifier;
+}
+
+ModelIdentity UnameModelSource::identity() const {
+    std::string identifier = modelIdentifier();
+    return {identifier, identifier, ModelOrigin::Uname};
 }
 
 }  // namespace voltaro

@@ -30,6 +30,11 @@ public:
 
     virtual bool removeObject(std::string_view key) = 0;
 
+    // A number that the user wrote into the store: an integer, a real or a decimal text. Nothing
+    // when the key is absent or holds anything else (a text that is not wholly a number
+    // included). This default reads integers and texts.
+    virtual std::optional<double> numberForKey(std::string_view key) const;
+
     // Runs `work` holding the store against other writers (threads and processes), so that a
     // read-modify-write over several keys loses nothing. Calls may nest.
     virtual void exclusively(const std::function<void()>& work) = 0;

@@ -58,7 +58,7 @@ protected:
     LinuxPowerSupplyTest()
         : root_(fs::temp_directory_path() / ("voltaro-power-supply-" + std::to_string(::getpid()) +
                                              "-" + std::to_string(std::random_device{}()))) {
-        fs::create_directories(root_);
+        fs::create_directories(supplies_);
     }
     ~LinuxPowerSupplyTest() override {
         std::error_code ec;
@@ -67,8 +67,8 @@ protected:
 
     // Writes an attribute the way sysfs shows it: one line ending in a newline.
     void set(const std::string& supply, const std::string& attribute, const std::string& value) {
-        fs::create_directories(root_ / supply);
-        std::ofstream(root_ / supply / attribute) << value << '\n';
+        fs::create_directories(supplies_ / supply);
+        std::ofstream(supplies_ / supply / attribute) << value << '\n';
     }
     void addBattery(const std::string& name, const std::string& capacity,
                     const std::string& status) {
@@ -81,7 +81,7 @@ protected:
         set(name, "online", online);
     }
     LinuxPowerSupply source(std::optional<std::string> name = std::nullopt) {
-        return LinuxPowerSupply(loop_, root_.string(), std::move(name));
+        return LinuxPowerSupply(loop_, Sysfs(root_), std::move(name));
     }
 
     // Records events with what a listener sees then: "state <name>@<percent>", "level <percent>".
@@ -96,6 +96,7 @@ protected:
     Events takeEvents() { return std::exchange(events_, {}); }
 
     const fs::path root_;
+    const fs::path supplies_ = Sysfs(root_).powerSupplies();
     FakeLoop loop_;
     Events events_;
 };
@@ -111,7 +112,7 @@ TEST_F(LinuxPowerSupplyTest, MapsStatusToState) {
         addBattery("BAT0", "50", status);
         EXPECT_EQ(source().state(), expected) << "status \"" << status << "\"";
     }
-    fs::remove(root_ / "BAT0" / "status");
+    fs::remove(supplies_ / "BAT0" / "status");
     EXPECT_EQ(source().state(), BatteryState::Unknown);
 }
 
@@ -148,9 +149,9 @@ TEST_F(LinuxPowerSupplyTest, ReadsCapacityAsClampedFraction) {
         EXPECT_FLOAT_EQ(supply.level(), expected) << "capacity \"" << capacity.substr(0, 30);
         EXPECT_EQ(supply.state(), BatteryState::Charging) << "a bad capacity spoils only the level";
     }
-    fs::remove(root_ / "BAT0" / "capacity");
+    fs::remove(supplies_ / "BAT0" / "capacity");
     EXPECT_EQ(source().level(), unknown);
-    fs::create_directory(root_ / "BAT0" / "capacity");  // there, but not readable as a file
+    fs::create_directory(supplies_ / "BAT0" / "capacity");  // there, but not readable as a file
     EXPECT_EQ(source().level(), unknown);
 }
 
@@ -162,14 +163,14 @@ TEST_F(LinuxPowerSupplyTest, ChoosesFirstSystemBatteryOrTheNamedSupply) {
     addBattery("0-mouse", "90", "Discharging");  // sorts first but is a peripheral's battery
     set("0-mouse", "scope", "Device");
 
-    EXPECT_EQ(LinuxPowerSupply::findBattery(root_.string()), "BAT0");
+    EXPECT_EQ(LinuxPowerSupply::findBattery(Sysfs(root_)), "BAT0");
     EXPECT_EQ(source().supplyName(), "BAT0");
     EXPECT_FLOAT_EQ(source().level(), 0.30f);
     EXPECT_FLOAT_EQ(source("BAT1").level(), 0.20f);
     EXPECT_EQ(source("BAT1").state(), BatteryState::Unplugged);
     EXPECT_FLOAT_EQ(source("0-mouse").level(), 0.90f) << "the user's choice is kept";
 
-    const auto supplies = LinuxPowerSupply::listSupplies(root_.string());
+    const auto supplies = LinuxPowerSupply::listSupplies(Sysfs(root_));
     ASSERT_EQ(supplies.size(), 5u);
     EXPECT_EQ(supplies[0].name, "0-mouse");
     EXPECT_EQ(supplies[1].name + " " + supplies[1].type, "AC Mains");
@@ -186,14 +187,14 @@ TEST_F(LinuxPowerSupplyTest, WithoutBatteryReportsUnknown) {
     addExternal("AC", "Mains", "1");
     set("hid-mouse", "type", "Battery");
     set("hid-mouse", "scope", "Device");
-    std::ofstream(root_ / "stray-file") << "Battery\n";
+    std::ofstream(supplies_ / "stray-file") << "Battery\n";
     for (const fs::path& root : {root_, root_ / "nowhere"}) {
-        const LinuxPowerSupply supply(loop_, root.string());
+        const LinuxPowerSupply supply(loop_, Sysfs(root));
         EXPECT_EQ(supply.level(), kUnknownBatteryLevel) << root;
         EXPECT_EQ(supply.state(), BatteryState::Unknown) << root;
-        EXPECT_EQ(LinuxPowerSupply::findBattery(root.string()), std::nullopt) << root;
+        EXPECT_EQ(LinuxPowerSupply::findBattery(Sysfs(root)), std::nullopt) << root;
     }
-    EXPECT_TRUE(LinuxPowerSupply::listSupplies((root_ / "nowhere").string()).empty());
+    EXPECT_TRUE(LinuxPowerSupply::listSupplies(Sysfs(root_ / "nowhere")).empty());
 }
 
 TEST_F(LinuxPowerSupplyTest, RaisesEventsOnlyOnChange) {
@@ -241,7 +242,7 @@ TEST_F(LinuxPowerSupplyTest, FollowsBatteryAwayAndBack) {
     listen(supply);
     supply.setMonitoringEnabled(true);
 
-    fs::remove_all(root_ / "BAT0");
+    fs::remove_all(supplies_ / "BAT0");
     loop_.tick();
     loop_.tick();
     EXPECT_EQ(takeEvents(), (Events{"state unknown@-100", "level -100"}));

@@ -1,11 +1,7 @@
 #include "platform/linux/linux_power_supply.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -17,50 +13,6 @@ namespace voltaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Attribute files hold one short line; anything longer is not an attribute we understand.
-constexpr size_t kMaxAttributeSize = 4096;
-
-std::string_view trim(std::string_view text) {
-    constexpr std::string_view kSpace = " \t\r\n\v\f";
-    const size_t first = text.find_first_not_of(kSpace);
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(kSpace);
-    return text.substr(first, last - first + 1);
-}
-
-// Reads one attribute file, trimmed. Nothing when it is missing or cannot be read (a driver may
-// answer EIO or ENODEV while the device is going away). Non-blocking, so that a stray FIFO in a
-// test tree cannot stall the main loop.
-std::optional<std::string> readAttribute(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    std::string content(kMaxAttributeSize, '\0');
-    size_t size = 0;
-    bool ok = true;
-    while (size < content.size()) {
-        const ssize_t n = ::read(fd, content.data() + size, content.size() - size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        size += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (!ok || size >= content.size()) return std::nullopt;
-    content.resize(size);
-    return std::string(trim(content));
-}
-
-std::optional<long> parseInteger(std::string_view text) {
-    long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
 
 // A supply name must stay inside the root.
 bool isPlainName(const std::string& name) {
@@ -112,7 +64,7 @@ float levelFromCapacity(const std::optional<std::string>& capacity) {
     if (!capacity) return kUnknownBatteryLevel;
     const auto percent = parseInteger(*capacity);
     if (!percent) return kUnknownBatteryLevel;
-    return static_cast<float>(std::clamp(*percent, 0L, 100L)) / 100.0f;
+    return static_cast<float>(std::clamp<int64_t>(*percent, 0, 100)) / 100.0f;
 }
 
 BatteryState stateFromStatus(const std::optional<std::string>& status, const fs::path& root) {
@@ -127,11 +79,38 @@ BatteryState stateFromStatus(const std::optional<std::string>& status, const fs:
     return BatteryState::Unknown;
 }
 
+// Figures beyond these are no battery's: a broken driver or a corrupted reading.
+constexpr int64_t kMaxMicroWatts = 1'000'000'000;    // 1 kW
+constexpr int64_t kMaxMicroAmps = 100'000'000;       // 100 A
+constexpr int64_t kMaxMicroVolts = 100'000'000;      // 100 V
+
+std::optional<double> wattsOf(const fs::path& dir) {
+    if (const auto power = readIntegerAttribute(dir / "power_now")) {
+        if (*power >= -kMaxMicroWatts && *power <= kMaxMicroWatts) {
+            return std::fabs(static_cast<double>(*power)) / 1e6;
+        }
+        return std::nullopt;
+    }
+    const auto current = readIntegerAttribute(dir / "current_now");
+    const auto voltage = readIntegerAttribute(dir / "voltage_now");
+    if (!current || !voltage || *current < -kMaxMicroAmps || *current > kMaxMicroAmps ||
+        *voltage <= 0 || *voltage > kMaxMicroVolts) {
+        return std::nullopt;
+    }
+    return std::fabs(static_cast<double>(*current)) * static_cast<double>(*voltage) / 1e12;
+}
+
+// A design figure: a positive whole number, else nothing.
+std::optional<int64_t> positive(const fs::path& file) {
+    const auto value = readIntegerAttribute(file);
+    return value && *value > 0 ? value : std::nullopt;
+}
+
 }  // namespace
 
-LinuxPowerSupply::LinuxPowerSupply(MainLoop& loop, std::string root,
+LinuxPowerSupply::LinuxPowerSupply(MainLoop& loop, Sysfs sysfs,
                                    std::optional<std::string> supplyName)
-    : loop_(loop), root_(std::move(root)), requestedName_(std::move(supplyName)) {}
+    : loop_(loop), sysfs_(std::move(sysfs)), requestedName_(std::move(supplyName)) {}
 
 LinuxPowerSupply::~LinuxPowerSupply() {
     // The loop may outlive us; its timer must not call back into a destroyed source.
@@ -144,6 +123,10 @@ float LinuxPowerSupply::level() const {
 
 BatteryState LinuxPowerSupply::state() const {
     return timer_ ? last_.state : read().state;
+}
+
+std::optional<double> LinuxPowerSupply::reportedWatts() const {
+    return timer_ ? last_.watts : read().watts;
 }
 
 std::optional<std::string> LinuxPowerSupply::supplyName() const {
@@ -171,48 +154,62 @@ void LinuxPowerSupply::poll() {
     }
     const bool stateChanged = now.state != last_.state;
     const bool levelChanged = now.level != last_.level;
-    // Both values are stored before any listener runs, so a state listener sees the new level.
+    const bool powerChanged = now.watts != last_.watts;
+    // All values are stored before any listener runs, so a state listener sees the new level.
     last_ = std::move(now);
     if (stateChanged) notifyStateChanged();
-    // A state listener may have turned monitoring off.
+    // A listener may have turned monitoring off.
     if (levelChanged && timer_) notifyLevelChanged();
+    if (powerChanged && timer_) notifyReportedPowerChanged();
 }
 
 LinuxPowerSupply::Reading LinuxPowerSupply::read() const {
     Reading reading;
-    const fs::path root(root_);
+    const fs::path root = sysfs_.powerSupplies();
     if (requestedName_) {
         std::error_code ec;
         if (isPlainName(*requestedName_) && fs::exists(root / *requestedName_, ec)) {
             reading.supply = *requestedName_;
         }
     } else {
-        reading.supply = findBattery(root_);
+        reading.supply = findBattery(sysfs_);
     }
     if (!reading.supply) return reading;
 
     const fs::path dir = root / *reading.supply;
     reading.level = levelFromCapacity(readAttribute(dir / "capacity"));
     reading.state = stateFromStatus(readAttribute(dir / "status"), root);
+    reading.watts = wattsOf(dir);
     return reading;
 }
 
-std::optional<std::string> LinuxPowerSupply::findBattery(const std::string& root) {
-    const fs::path rootPath(root);
+std::optional<std::string> LinuxPowerSupply::findBattery(const Sysfs& sysfs) {
+    const fs::path rootPath = sysfs.powerSupplies();
     for (auto& name : supplyNames(rootPath)) {
         if (isSystemBattery(rootPath / name)) return std::move(name);
     }
     return std::nullopt;
 }
 
-std::vector<LinuxPowerSupply::SupplyInfo> LinuxPowerSupply::listSupplies(const std::string& root) {
-    const fs::path rootPath(root);
+std::vector<LinuxPowerSupply::SupplyInfo> LinuxPowerSupply::listSupplies(const Sysfs& sysfs) {
+    const fs::path rootPath = sysfs.powerSupplies();
     std::vector<SupplyInfo> supplies;
     for (auto& name : supplyNames(rootPath)) {
         std::string type = readAttribute(rootPath / name / "type").value_or("");
         supplies.push_back({std::move(name), std::move(type)});
     }
     return supplies;
+}
+
+BatteryDesign LinuxPowerSupply::readDesign(const Sysfs& sysfs,
+                                           const std::optional<std::string>& supplyName) {
+    std::optional<std::string> name = supplyName;
+    if (name && !isPlainName(*name)) return {};
+    if (!name) name = findBattery(sysfs);
+    if (!name) return {};
+    const fs::path dir = sysfs.powerSupplies() / *name;
+    return {positive(dir / "charge_full_design"), positive(dir / "energy_full_design"),
+            positive(dir / "voltage_min_design")};
 }
 
 }  // namespace voltaro

@@ -125,6 +125,18 @@ bool PlistPreferenceStore::setDataArray(std::string_view key,
     });
 }
 
+std::optional<double> PlistPreferenceStore::numberForKey(std::string_view key) const {
+    bool real = false;
+    double result = 0;
+    withValue(key, [&](void* value) {
+        if (value == nullptr || plist_get_node_type(value) != PLIST_REAL) return;
+        plist_get_real_val(value, &result);
+        real = true;
+    });
+    if (real) return result;
+    return PreferenceStore::numberForKey(key);
+}
+
 std::optional<std::string> PlistPreferenceStore::stringForKey(std::string_view key) const {
     std::optional<std::string> result;
     withValue(key, [&](void* value) {

@@ -27,6 +27,7 @@ public:
     std::optional<std::string> stringForKey(std::string_view key) const override;
     bool setString(std::string_view key, std::string_view value) override;
     bool removeObject(std::string_view key) override;
+    std::optional<double> numberForKey(std::string_view key) const override;
     void exclusively(const std::function<void()>& work) override;
 
 private:

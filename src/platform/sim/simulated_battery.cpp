@@ -5,7 +5,6 @@
 
 namespace voltaro {
 namespace {
-constexpr double kNominalVolts = 5.0;
 constexpr int kTaperStart = 80;
 constexpr double kTaperEndFactor = 0.5;
 }  // namespace
@@ -31,7 +30,8 @@ double SimulatedBattery::secondsForStepFrom(int percent) const {
     }
     watts = std::max(watts, 0.01);
     const double mahPerPercent = static_cast<double>(std::max<int64_t>(settings_.capacityMah, 1)) / 100.0;
-    const double mahPerSecond = watts * 1000.0 / (3600.0 * kNominalVolts);
+    const double volts = settings_.nominalVolts > 0 ? settings_.nominalVolts : 5.0;
+    const double mahPerSecond = watts * 1000.0 / (3600.0 * volts);
     return mahPerPercent / mahPerSecond;
 }
 

@@ -19,6 +19,7 @@ public:
         float startLevel = 0.80f;
         int64_t capacityMah = 2716;
         int64_t modelMaxWatts = 30;
+        double nominalVolts = 5.0;  // the voltage at which the device turns charge into watts
     };
 
     SimulatedBattery(MainLoop& loop, Settings settings);

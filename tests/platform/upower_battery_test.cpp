@@ -1,0 +1,234 @@
+#include "platform/linux/upower_battery.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/system_main_loop.h"
+#include "support/private_system_bus.h"
+
+namespace voltaro {
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Hands everything to the real loop, counting what the source asks of it.
+class CountingLoop final : public MainLoop {
+public:
+    explicit CountingLoop(MainLoop& inner) : inner_(inner) {}
+    AbsoluteTime now() const override { return inner_.now(); }
+    void post(Task task) override {
+        ++posts;
+        inner_.post(std::move(task));
+    }
+    std::shared_ptr<Timer> scheduleRepeating(double interval, Task task) override {
+        ++timers;
+        return inner_.scheduleRepeating(interval, std::move(task));
+    }
+    std::shared_ptr<Timer> scheduleOnce(double delay, Task task) override {
+        ++timers;
+        return inner_.scheduleOnce(delay, std::move(task));
+    }
+    void beginExternalWork() override { inner_.beginExternalWork(); }
+    void endExternalWork() override { inner_.endExternalWork(); }
+    void run() override { inner_.run(); }
+    void quit() override { inner_.quit(); }
+
+    std::atomic<int> posts{0};
+    int timers = 0;
+
+private:
+    MainLoop& inner_;
+};
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+class UPowerBatteryTest : public ::testing::Test {
+protected:
+    // Records events with what a listener sees then: "state charging", "level 51", "power 31.2".
+    void listen(UPowerBattery& battery) {
+        battery.onStateChanged(
+            [&battery, this] { heard("state " + std::string(batteryStateName(battery.state()))); });
+        battery.onLevelChanged([&battery, this] {
+            heard("level " + std::to_string(std::lround(battery.level() * 100)));
+        });
+        battery.onReportedPowerChanged([&battery, this] {
+            const auto watts = battery.reportedWatts();
+            heard(watts ? "power " + std::to_string(std::lround(*watts * 10)) + "dW"
+                        : "power none");
+        });
+    }
+
+    // Runs the loop until `count` more events were heard; fails after 20 s.
+    Events await(size_t count) {
+        awaited_ = events_.size() + count;
+        bool late = false;
+        const auto deadline = loop_.scheduleOnce(20.0, [&] {
+            late = true;
+            loop_.quit();
+        });
+        if (events_.size() < awaited_) loop_.run();
+        deadline->invalidate();
+        EXPECT_FALSE(late) << "waited in vain for " << count << " events";
+        return std::exchange(events_, {});
+    }
+
+    void heard(std::string event) {
+        events_.push_back(std::move(event));
+        if (events_.size() >= awaited_) loop_.quit();
+    }
+
+    testing::PrivateSystemBus bus_;
+    SystemMainLoop loop_;
+    CountingLoop counted_{loop_};
+    Events events_;
+    size_t awaited_ = 0;
+};
+
+TEST_F(UPowerBatteryTest, FollowsTheDisplayDeviceThroughSignalsWithoutPolling) {
+    bus_.startUPower();
+    bus_.setupDisplayDevice(50.0, 1, 31.2);
+    UPowerBattery battery(counted_);
+    EXPECT_TRUE(battery.connected());
+    EXPECT_FLOAT_EQ(battery.level(), 0.50f);
+    EXPECT_EQ(battery.state(), BatteryState::Charging);
+    EXPECT_DOUBLE_EQ(battery.reportedWatts().value_or(0), 31.2);
+    listen(battery);
+    battery.setMonitoringEnabled(true);
+
+    bus_.setDisplayProperty("Percentage", 51.0);
+    EXPECT_EQ(await(1), Events{"level 51"});
+    bus_.setDisplayProperty("Percentage", 52.0);
+    EXPECT_EQ(await(1), Events{"level 52"});
+    EXPECT_FLOAT_EQ(battery.level(), 0.52f);
+    bus_.setDisplayProperty("State", uint32_t{4});
+    EXPECT_EQ(await(1), Events{"state full"});
+    bus_.setDisplayProperty("EnergyRate", 0.0);  // UPower's "no rate known"
+    EXPECT_EQ(await(1), Events{"power none"});
+
+    // A quiet second: nothing wakes the loop, and the bus thread sleeps.
+    const int postsBefore = counted_.posts;
+    const double cpuBefore = cpuSeconds();
+    loop_.scheduleOnce(1.0, [this] { loop_.quit(); });
+    loop_.run();
+    EXPECT_EQ(counted_.timers, 0) << "the source set a timer: it polls";
+    EXPECT_EQ(counted_.posts, postsBefore) << "something woke the loop while nothing changed";
+    EXPECT_LT(cpuSeconds() - cpuBefore, 0.1) << "a quiet second cost CPU time";
+
+    // Without monitoring the source no longer holds the loop open.
+    battery.setMonitoringEnabled(false);
+    loop_.run();
+    EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(UPowerBatteryTest, OddValuesAndSignalsNeverPassForFigures) {
+    bus_.startUPower();
+    bus_.setupDisplayDevice(50.0, 1);
+    UPowerBattery battery(counted_);
+    listen(battery);
+    battery.setMonitoringEnabled(true);
+
+    bus_.setDisplayProperty("Percentage", std::string("fifty"));
+    EXPECT_EQ(await(1), Events{"level -100"});
+    bus_.setDisplayProperty("Percentage", 53.0);
+    EXPECT_EQ(await(1), Events{"level 53"});
+    for (const double bad : {150.0, -2.0, std::nan("")}) {
+        bus_.setDisplayProperty("Percentage", bad);
+        EXPECT_EQ(await(1), Events{"level -100"}) << bad;
+        bus_.setDisplayProperty("Percentage", 53.0);
+        EXPECT_EQ(await(1), Events{"level 53"});
+    }
+    bus_.setDisplayProperty("State", std::string("charging"));
+    EXPECT_EQ(await(1), Events{"state unknown"});
+    bus_.setDisplayProperty("State", uint32_t{99});
+    bus_.setDisplayProperty("State", uint32_t{5});  // pending charge: plugged in, held back
+    EXPECT_EQ(await(1), Events{"state charging"});
+    bus_.setDisplayProperty("EnergyRate", std::string("31 W"));
+    bus_.setDisplayProperty("EnergyRate", 1e9);
+
+    // A PropertiesChanged of the wrong form, and one of another interface, are passed over: the
+    // next event is that of the good signal after them.
+    bus_.emitDisplaySignal("org.freedesktop.DBus.Properties", "PropertiesChanged", "s",
+                           {sdbus::Variant(std::string("x"))});
+    bus_.emitDisplaySignal(
+        "org.freedesktop.DBus.Properties", "PropertiesChanged", "sa{sv}as",
+        {sdbus::Variant(std::string("org.example.Other")),
+         sdbus::Variant(std::map<std::string, sdbus::Variant>{{"Percentage", sdbus::Variant(9.0)}}),
+         sdbus::Variant(std::vector<std::string>{})});
+    bus_.setDisplayProperty("Percentage", 54.0);
+    EXPECT_EQ(await(1), Events{"level 54"});
+    EXPECT_EQ(battery.reportedWatts(), std::nullopt);
+
+    bus_.setDisplayProperty("IsPresent", false);
+    EXPECT_EQ(await(2), (Events{"state unknown", "level -100"}));
+}
+
+TEST_F(UPowerBatteryTest, FollowsTheServiceAwayAndBack) {
+    bus_.startUPower();
+    bus_.setupDisplayDevice(50.0, 1);
+    UPowerBattery battery(counted_);
+    listen(battery);
+    battery.setMonitoringEnabled(true);
+
+    bus_.stopUPower();
+    EXPECT_EQ(await(2), (Events{"state unknown", "level -100"}));
+    bus_.startUPower();
+    bus_.setupDisplayDevice(60.0, 1);
+    EXPECT_EQ(await(2), (Events{"state charging", "level 60"}));
+    bus_.setDisplayProperty("Percentage", 61.0);
+    EXPECT_EQ(await(1), Events{"level 61"});
+}
+
+TEST_F(UPowerBatteryTest, SaysWhyItCannotBeUsed) {
+    auto availability = UPowerBattery::probe();
+    EXPECT_FALSE(availability.serviceRunning);
+    EXPECT_EQ(availability.problem, "UPower is not running on the system bus");
+    {
+        const UPowerBattery battery(counted_);
+        EXPECT_TRUE(battery.connected());
+        EXPECT_EQ(battery.level(), kUnknownBatteryLevel);
+        EXPECT_EQ(battery.state(), BatteryState::Unknown);
+    }
+
+    bus_.startUPower();
+    availability = UPowerBattery::probe();
+    EXPECT_TRUE(availability.serviceRunning);
+    EXPECT_FALSE(availability.batteryPresent);
+    EXPECT_EQ(availability.problem, "UPower reports no battery");
+    bus_.setupDisplayDevice(80.0, 2);
+    EXPECT_TRUE(UPowerBattery::probe().batteryPresent);
+
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/voltaro-test-bus", 1);
+    availability = UPowerBattery::probe();
+    EXPECT_FALSE(availability.serviceRunning);
+    EXPECT_EQ(availability.problem.rfind("the system bus cannot be reached", 0), 0u)
+        << availability.problem;
+    UPowerBattery battery(counted_);
+    EXPECT_FALSE(battery.connected());
+    battery.setMonitoringEnabled(true);
+    EXPECT_EQ(battery.level(), kUnknownBatteryLevel);
+    battery.setMonitoringEnabled(false);
+}
+
+TEST(UPowerStates, MapToBatteryStates) {
+    const std::vector<std::pair<uint32_t, BatteryState>> table = {
+        {0, BatteryState::Unknown},   {1, BatteryState::Charging}, {2, BatteryState::Unplugged},
+        {3, BatteryState::Unplugged}, {4, BatteryState::Full},     {5, BatteryState::Charging},
+        {6, BatteryState::Unplugged}, {7, BatteryState::Unknown},
+    };
+    for (const auto& [code, state] : table) EXPECT_EQ(batteryStateFromUPower(code), state) << code;
+}
+
+}  // namespace
+}  // namespace voltaro
