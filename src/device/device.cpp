@@ -1,27 +1,33 @@
 #include "device/device.h"
 
-#include "device/device_catalogue.h"
-
 namespace voltaro {
+
+DeviceFigures Device::figures() const {
+    return resolveDeviceFigures(modelSource_.identity(), design_, overrides_);
+}
 
 std::string Device::modelIdentifier() const {
     return modelSource_.modelIdentifier();
 }
 
 std::string Device::modelName() const {
-    return modelNameFor(modelIdentifier());
+    return figures().name;
 }
 
 int64_t Device::batteryCapacity() const {
-    return batteryCapacityFor(modelIdentifier());
+    return figures().capacity;
 }
 
 int64_t Device::maxChargingWatts() const {
-    return maxChargingWattsFor(modelIdentifier());
+    return figures().maxChargingWatts;
+}
+
+double Device::nominalVoltage() const {
+    return figures().nominalVoltage;
 }
 
 bool Device::supportsPDCharging() const {
-    return supportsPDChargingFor(modelIdentifier());
+    return figures().fastCharge;
 }
 
 float Device::batteryLevel() const {

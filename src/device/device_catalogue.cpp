@@ -631,6 +631,13 @@ const Row* findRow(std::span<const Row> rows, std::string_view identifier) {
 
 }  // namespace
 
+bool isCatalogued(std::string_view identifier) {
+    return findRow(device_tables::modelNames(), identifier) != nullptr ||
+           findRow(device_tables::batteryCapacities(), identifier) != nullptr ||
+           findRow(device_tables::maxChargingWatts(), identifier) != nullptr ||
+           findRow(device_tables::pdCharging(), identifier) != nullptr;
+}
+
 std::string modelNameFor(std::string_view identifier) {
     const auto* row = findRow(device_tables::modelNames(), identifier);
     return std::string(row != nullptr ? row->name : identifier);

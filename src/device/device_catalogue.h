@@ -14,6 +14,10 @@ inline constexpr int64_t kDefaultBatteryCapacity = 2716;  // mAh
 inline constexpr int64_t kDefaultMaxChargingWatts = 30;
 inline constexpr bool kDefaultSupportsPDCharging = true;
 
+// Whether any table of the catalogue lists the identifier. A catalogued model's figures are the
+// catalogue's, its defaults included; everything else is measured on the machine itself.
+bool isCatalogued(std::string_view identifier);
+
 // Display name of the model; an identifier without a name is returned unchanged.
 std::string modelNameFor(std::string_view identifier);
 

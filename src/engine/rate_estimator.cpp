@@ -31,7 +31,7 @@ SampleUpdate recordSample(SampleWindow& window, float level, double time, std::s
 }
 
 bool computeResult(const SampleWindow& window, int64_t capacityMah, int64_t maxChargingWatts,
-                   RateResult& result) {
+                   RateResult& result, float nominalVolts) {
     if (window.size() < 2) return false;
 
     const auto steps = static_cast<int64_t>(window.size() - 1);
@@ -48,7 +48,7 @@ bool computeResult(const SampleWindow& window, int64_t capacityMah, int64_t maxC
         levelRise * static_cast<float>(mahPerPercent) / static_cast<float>(wholeSeconds);
     result.mahPerMin = static_cast<double>(mahPerSecond * 60.0f);
 
-    const float watts = ((mahPerSecond * 3600.0f) * 5.0f) / 1000.0f;
+    const float watts = ((mahPerSecond * 3600.0f) * nominalVolts) / 1000.0f;
     result.totalWatt = static_cast<double>(watts);
     if (std::isinf(result.totalWatt)) return false;
 

@@ -41,14 +41,18 @@ struct RateResult {
     float averageTime = 0;  // whole seconds per sample step
     float minPerLevel = 0;  // the same value, set only when the computation gets that far
     double mahPerMin = 0;
-    double totalWatt = 0;   // at a nominal 5 V, capped at the model's maximum
+    double totalWatt = 0;   // at the nominal voltage, capped at the model's maximum
 };
+
+// The nominal voltage of the power figure for phones and tablets: USB's 5 V.
+inline constexpr float kDefaultNominalVolts = 5.0f;
 
 // Works the result out of the first and last samples. Returns false without a usable result
 // (fewer than two samples, less than one whole second elapsed, an infinite power); the fields it
 // reached before stopping are updated all the same. A negative power is a result: a failed test.
+// The power is the charge rate at `nominalVolts`: 5 V, or a multi-cell pack's own voltage.
 bool computeResult(const SampleWindow& window, int64_t capacityMah, int64_t maxChargingWatts,
-                   RateResult& result);
+                   RateResult& result, float nominalVolts = kDefaultNominalVolts);
 
 // Width of a whole star, in points.
 inline constexpr double kFullStarWidth = 13.0;

@@ -167,7 +167,8 @@ void TestSession::batteryChanged() {
 
     if (window_.size() >= 2 && isStart_) {
         testMessage_ += "\n 计算结果";
-        if (computeResult(window_, currentmAh_, device_.maxChargingWatts(), result_)) {
+        if (computeResult(window_, currentmAh_, device_.maxChargingWatts(), result_,
+                          static_cast<float>(device_.nominalVoltage()))) {
             testMessage_ += "\n 显示结果";
             if (showResultOrFail()) {
                 view_.hideChargeMessage();
@@ -214,7 +215,8 @@ void TestSession::stopTest() {
     view_.setStartButtonImage("testButton");
     if (window_.size() < 2 || !hasResult_) {
         view_.showConnectedLayout(levelPercent_ == 100);
-    } else if (computeResult(window_, currentmAh_, device_.maxChargingWatts(), result_)) {
+    } else if (computeResult(window_, currentmAh_, device_.maxChargingWatts(), result_,
+                             static_cast<float>(device_.nominalVoltage()))) {
         if (showResultOrFail()) {
             view_.showFinishedControls();
             saveRecord();

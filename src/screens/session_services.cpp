@@ -34,7 +34,11 @@ SessionServices::SessionServices(const Clock& clock, HttpClient& http, ServiceEn
 
 void SessionServices::appendTestRecord(TestSession& session) {
     uploadingFor_ = &session;
-    recorder_.appendSnapshot(session.snapshot(), [&session] { session.showRating(); });
+    ResultSnapshot snapshot = session.snapshot();
+    if (kernelPower_ != nullptr) {
+        snapshot.kernelWatt = kernelPower_->averageBetween(snapshot.starttime, snapshot.finishtime);
+    }
+    recorder_.appendSnapshot(snapshot, [&session] { session.showRating(); });
 }
 
 void SessionServices::refreshBrandCatalogue() {

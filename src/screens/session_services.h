@@ -5,6 +5,7 @@
 #include <string>
 
 #include "device/device.h"
+#include "engine/kernel_power_meter.h"
 #include "engine/session_handoffs.h"
 #include "platform/http_client.h"
 #include "platform/preference_store.h"
@@ -37,11 +38,15 @@ public:
 
     const Utility& utility() const { return utility_; }
 
+    // The kernel's own power figure, saved beside each result where the battery reports one.
+    void setKernelPowerMeter(const KernelPowerMeter* meter) { kernelPower_ = meter; }
+
 private:
     Utility utility_;
     HistoryRecorder recorder_;
     WatchChannel* watch_;
     TestSession* uploadingFor_ = nullptr;  // the session whose saved result is being uploaded
+    const KernelPowerMeter* kernelPower_ = nullptr;
 };
 
 }  // namespace voltaro

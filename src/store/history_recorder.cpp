@@ -22,7 +22,7 @@ std::string joined(const std::vector<Number>& values, Format format) {
 
 TestRecord makeTestRecord(const ResultSnapshot& snapshot, double unixDate) {
     namespace key = record_key;
-    return TestRecord{
+    TestRecord record{
         {key::kDate, unixDate},
         {key::kWatt, snapshot.watt},
         {key::kMin, snapshot.min},
@@ -39,6 +39,8 @@ TestRecord makeTestRecord(const ResultSnapshot& snapshot, double unixDate) {
         {key::kWatts, 0.0},
         {key::kPort, 0.0},
     };
+    if (snapshot.kernelWatt) record.emplace(key::kKernelWatt, *snapshot.kernelWatt);
+    return record;
 }
 
 std::string sampleTimesText(const std::vector<double>& times) {

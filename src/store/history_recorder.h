@@ -10,7 +10,8 @@
 namespace voltaro {
 
 // A new record from the session's values; "date" is `unixDate` (seconds since 1970). The charger
-// keys "type", "brandid", "watts" and "port" are 0 and "capacity" is absent.
+// keys "type", "brandid", "watts" and "port" are 0 and "capacity" is absent; "kernelWatt" is there
+// only when the snapshot has the kernel's figure.
 TestRecord makeTestRecord(const ResultSnapshot& snapshot, double unixDate);
 
 // The sample texts sent with a saved result: each value in its shortest round-trip form, joined

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ inline constexpr const char* kBrandId = "brandid";
 inline constexpr const char* kWatts = "watts";
 inline constexpr const char* kPort = "port";
 inline constexpr const char* kCapacity = "capacity";
+// The kernel's own power figure averaged over the test, where the battery reports one; other
+// readers ignore it.
+inline constexpr const char* kKernelWatt = "kernelWatt";
 }  // namespace record_key
 
 // The keys of a BrandRecord.
@@ -55,6 +59,7 @@ struct ResultSnapshot {
     double userStartlevel = 0;
     std::vector<float> levelList;
     std::vector<double> timeList;
+    std::optional<double> kernelWatt;  // beside the estimate, never part of it
 };
 
 }  // namespace voltaro

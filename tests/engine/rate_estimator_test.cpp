@@ -92,6 +92,24 @@ TEST(RateArithmetic, ResultsSpanTheWholeWindow) {
     EXPECT_DOUBLE_EQ(r.mahPerMin, static_cast<double>(3.0f * 27.0f / 120.0f * 60.0f));
 }
 
+TEST(RateArithmetic, AMultiCellPacksVoltageReplacesTheFiveVolts) {
+    // A 45 W charger into a 4,922 mAh, 11.58 V pack takes about 45 s a percent.
+    RateResult atPack;
+    ASSERT_TRUE(computeResult(window({{57, 0}, {58, 45}}), 4922, 100, atPack, 11.58f));
+    EXPECT_EQ(shown(atPack.totalWatt), "45.4");
+    // Only the power changes; read at 5 V it would be the 19.6 W of a phone charger.
+    RateResult atUsb;
+    ASSERT_TRUE(computeResult(window({{57, 0}, {58, 45}}), 4922, 100, atUsb));
+    EXPECT_EQ(shown(atUsb.totalWatt), "19.6");
+    EXPECT_EQ(atPack.mahPerMin, atUsb.mahPerMin);
+    EXPECT_EQ(atPack.averageTime, atUsb.averageTime);
+    // The cap still compares whole watts.
+    ASSERT_TRUE(computeResult(window({{57, 0}, {58, 45}}), 4922, 45, atPack, 11.58f));
+    EXPECT_EQ(shown(atPack.totalWatt), "45.4");
+    ASSERT_TRUE(computeResult(window({{57, 0}, {58, 45}}), 4922, 44, atPack, 11.58f));
+    EXPECT_EQ(atPack.totalWatt, 44.0);
+}
+
 TEST(StarRating, StarsFollowTheShareOfTheModelMaximum) {
     StarWidths stars{};
     updateStars(15.0, 30, stars);  // 50 %: two whole stars and a half

@@ -17,7 +17,7 @@ ResultSnapshot snapshotStartingAt(double start) {
     return {.watt = 18.5, .min = 36, .amp = 44.4, .averageTime = 36, .startlevel = 57,
             .finishlevel = 59, .starttime = start, .finishtime = start + 72.75,
             .userStartTime = start + 1, .userStartlevel = 57, .levelList = {57, 58, 59},
-            .timeList = {start, start + 36.5, start + 72.75}};
+            .timeList = {start, start + 36.5, start + 72.75}, .kernelWatt = std::nullopt};
 }
 // clang-format on
 
@@ -60,6 +60,16 @@ TEST_F(RecorderTest, AppendsTheRecordShowsTheRatingBeforeSavingThenUploads) {
     ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(5), rating));
     EXPECT_EQ(loadHistory().front(), expected);
     EXPECT_EQ(loadHistory().back().at("starttime"), 5.0);
+
+    // The kernel's own figure is one more key, beside the estimate.
+    ResultSnapshot withKernel = snapshotStartingAt(6);
+    withKernel.kernelWatt = 31.25;
+    ASSERT_TRUE(recorder.appendSnapshot(withKernel, rating));
+    TestRecord saved = loadHistory().back();
+    EXPECT_EQ(saved.at("kernelWatt"), 31.25);
+    EXPECT_EQ(saved.at("watt"), 18.5);
+    saved.erase("kernelWatt");
+    EXPECT_EQ(saved.size(), expected.size());
 }
 
 TEST_F(RecorderTest, AFailedSaveKeepsTheOldHistoryAndUploadsNothing) {
