@@ -12,9 +12,17 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments, std::ostre
 
     AppOptions options;
     app.add_option("--battery", options.battery.battery,
-                   "auto, linux[:NAME], sim or replay:FILE (default auto: the real battery if "
-                   "there is one, else the simulated one)");
-    app.add_option("--model", options.model, "Model identifier to use instead of uname");
+                   "auto, upower, linux[:NAME], sim or replay:FILE (default auto: UPower, else "
+                   "the kernel's battery, else the simulated one)");
+    app.add_option("--model", options.device.model,
+                   "Model identifier to use instead of the machine's own (VOLTARO_MODEL)");
+    app.add_option("--capacity", options.device.capacity,
+                   "Battery capacity in mAh, for a battery that reports none (setting "
+                   "\"batteryCapacity\")");
+    app.add_option("--voltage", options.device.voltage,
+                   "Nominal voltage of the battery in volts (setting \"nominalVoltage\")");
+    app.add_option("--max-watts", options.device.maxWatts,
+                   "The most power the device accepts, in watts (setting \"maxChargingWatts\")");
     app.add_option("--watts", options.battery.watts, "Simulated charger power in watts (18)")
         ->check(CLI::PositiveNumber);
     app.add_option("--start-level", options.battery.startLevel,

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/battery_setup.h"
+#include "setup/battery_setup.h"
+#include "setup/device_setup.h"
 
 namespace voltaro::app {
 
@@ -18,7 +19,7 @@ inline constexpr double kDefaultScreenshotDelay = 5.0;
 
 struct AppOptions {
     BatteryOptions battery;
-    std::optional<std::string> model;
+    DeviceOptions device;  // --model, --capacity, --voltage, --max-watts
     std::optional<std::string> dataDirectory;
     std::optional<std::string>
         screenshot;                   // a PNG of the window is written here, then the app ends

@@ -17,18 +17,6 @@
 #include "screens/app_delegate.h"
 
 namespace voltaro::app {
-namespace {
-
-std::string modelIdentifier(const std::optional<std::string>& model) {
-    if (model) return *model;
-    if (const char* fromEnvironment = std::getenv("VOLTARO_MODEL");
-        fromEnvironment != nullptr && fromEnvironment[0] != '\0') {
-        return fromEnvironment;
-    }
-    return UnameModelSource().modelIdentifier();
-}
-
-}  // namespace
 
 Application::Application(AppOptions options) : options_(std::move(options)) {}
 
@@ -40,13 +28,17 @@ Application::~Application() {
 std::optional<int> Application::start(std::ostream& err) {
     if (options_.dataDirectory) setenv("VOLTARO_DATA_DIR", options_.dataDirectory->c_str(), 1);
 
-    modelSource_ = std::make_unique<FixedModelSource>(modelIdentifier(options_.model));
     try {
-        setup_ = resolveBatterySetup(options_.battery, modelSource_->modelIdentifier());
-    } catch (const BatteryOptionError& error) {
+        const Sysfs sysfs = Sysfs::fromEnvironment();
+        setup_ = resolveBatterySetup(options_.battery, sysfs);
+        deviceSetup_ =
+            resolveDeviceSetup(options_.device, sysfs, setup_.supplyName, &standardPreferences());
+        setup_.simulateOn(deviceSetup_.figures());
+    } catch (const OptionError& error) {
         err << "voltaro: " << error.what() << '\n';
         return kExitUsage;
     }
+    for (const std::string& warning : deviceSetup_.warnings) err << "voltaro: " << warning << '\n';
     if (setup_.chosenAutomatically) {
         log::debug(log::Category::App, "no battery found: using the simulated battery");
     }
@@ -75,8 +67,11 @@ std::optional<int> Application::start(std::ostream& err) {
     if (setup_.kind == BatterySetup::Kind::Replay) {
         replay_ = static_cast<ReplayBattery*>(battery_.get());
     }
-    device_ = std::make_unique<Device>(*modelSource_, *battery_);
+    device_ = std::make_unique<Device>(*deviceSetup_.modelSource, *battery_, deviceSetup_.design,
+                                       deviceSetup_.overrides);
+    kernelPower_ = std::make_unique<KernelPowerMeter>(*loop_, *battery_);
     wiring_ = std::make_unique<SessionWiring>(*loop_, standardPreferences(), *device_);
+    wiring_->setKernelPowerMeter(kernelPower_.get());
     rating_ = std::make_unique<RatingPrompt>(standardPreferences(), *loop_,
                                              [this] { urls_.open(VOLTARO_HOME_URL); });
 

@@ -12,8 +12,9 @@
 #include "app/session_wiring.h"
 #include "device/device.h"
 #include "engine/session_handoffs.h"
-#include "platform/battery_setup.h"
-#include "platform/model_source.h"
+#include "engine/kernel_power_meter.h"
+#include "setup/battery_setup.h"
+#include "setup/device_setup.h"
 #include "platform/qt/dbus_idle_inhibitor.h"
 #include "platform/qt/qt_animator.h"
 #include "platform/qt/qt_main_loop.h"
@@ -61,9 +62,10 @@ private:
     QPointer<QQuickWindow> window_;
 
     std::unique_ptr<qt::QtMainLoop> loop_;
-    std::unique_ptr<ModelSource> modelSource_;
+    DeviceSetup deviceSetup_;
     BatterySetup setup_;
     std::unique_ptr<BatterySource> battery_;
+    std::unique_ptr<KernelPowerMeter> kernelPower_;
     ReplayBattery* replay_ = nullptr;
     bool replayStarted_ = false;
     std::unique_ptr<Device> device_;

@@ -22,6 +22,8 @@ public:
     // The watch link that launch work activates.
     WatchChannel* watchChannel() { return &watch_; }
     const Utility& utility() const { return services_.utility(); }
+    // The kernel's own power figure, saved beside each result.
+    void setKernelPowerMeter(const KernelPowerMeter* meter) { services_.setKernelPowerMeter(meter); }
 
 private:
     CurlHttpClient http_;

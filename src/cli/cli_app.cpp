@@ -15,9 +15,9 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     MeasureOptions measure;
     CLI::App* measureCommand = app.add_subcommand("measure", "Run a charge test");
     measureCommand->add_option("--battery", measure.battery.battery,
-                               "auto, linux[:NAME], sim or replay:FILE (default auto: the real "
-                               "battery if there is one, else the simulated one)");
-    measureCommand->add_option("--model", measure.model, "Model identifier to use instead of uname");
+                               "auto, upower, linux[:NAME], sim or replay:FILE (default auto: "
+                               "UPower, else the kernel's battery, else the simulated one)");
+    addDeviceOptions(*measureCommand, measure.device);
     measureCommand->add_option("--watts", measure.battery.watts, "Simulated charger power in watts (18)")
         ->check(CLI::PositiveNumber);
     measureCommand->add_option("--start-level", measure.battery.startLevel,
@@ -36,9 +36,10 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
                                "Directory of the history (default $VOLTARO_DATA_DIR or "
                                "$XDG_DATA_HOME/voltaro)");
 
-    DeviceOptions device;
-    CLI::App* deviceCommand = app.add_subcommand("device", "Show what the catalogue knows of this model");
-    deviceCommand->add_option("--model", device.model, "Model identifier to use instead of uname");
+    DeviceCommandOptions device;
+    CLI::App* deviceCommand = app.add_subcommand(
+        "device", "Show the device's figures that the results rest on, and where each came from");
+    addDeviceOptions(*deviceCommand, device.device);
     deviceCommand->add_flag("--json", device.json, "Print one JSON object");
 
     HistoryOptions history;
@@ -96,6 +97,17 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     if (chargersCommand->parsed()) return runChargers(chargers, environment);
     if (labelCommand->parsed()) return runLabel(label, environment);
     return runDevice(device, environment);
+}
+
+void addDeviceOptions(CLI::App& command, DeviceOptions& options) {
+    command.add_option("--model", options.model,
+                       "Model identifier to use instead of the machine's own (VOLTARO_MODEL)");
+    command.add_option("--capacity", options.capacity,
+                       "Battery capacity in mAh, for a battery that reports none");
+    command.add_option("--voltage", options.voltage,
+                       "Nominal voltage of the battery in volts (5 for phones)");
+    command.add_option("--max-watts", options.maxWatts,
+                       "The most power the device accepts, in watts (the top of the rating)");
 }
 
 }  // namespace voltaro::cli

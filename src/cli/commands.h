@@ -5,20 +5,21 @@
 #include <string>
 
 #include "cli/cli_app.h"
-#include "platform/battery_setup.h"
+#include "setup/battery_setup.h"
+#include "setup/device_setup.h"
 
 namespace voltaro::cli {
 
 struct MeasureOptions {
     BatteryOptions battery;
-    std::optional<std::string> model;
+    DeviceOptions device;
     std::optional<double> clockStart;
     std::optional<std::string> dataDir;
     bool json = false;
 };
 
-struct DeviceOptions {
-    std::optional<std::string> model;
+struct DeviceCommandOptions {
+    DeviceOptions device;
     bool json = false;
 };
 
@@ -58,9 +59,14 @@ int runLabel(const LabelOptions& options, Environment& environment);
 int runHistory(const HistoryOptions& options, Environment& environment);
 int runWatch(const WatchOptions& options, Environment& environment);
 int runMeasure(const MeasureOptions& options, Environment& environment);
-int runDevice(const DeviceOptions& options, Environment& environment);
+int runDevice(const DeviceCommandOptions& options, Environment& environment);
 
-// The model identifier source: --model, else VOLTARO_MODEL, else uname.
-std::string resolveModelIdentifier(const std::optional<std::string>& model);
+// Adds --model, --capacity, --voltage and --max-watts to a command.
+void addDeviceOptions(CLI::App& command, DeviceOptions& options);
+
+// The device of a run as the user asked for it and the machine says it is; the settings file's
+// ignored figures are reported on `err`. Throws OptionError.
+DeviceSetup setUpDevice(const DeviceOptions& options, const Sysfs& sysfs,
+                        const std::optional<std::string>& supplyName, std::ostream& err);
 
 }  // namespace voltaro::cli

@@ -1,30 +1,74 @@
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
-#include "device/device_catalogue.h"
+#include "platform/preference_store.h"
 
 namespace voltaro::cli {
+namespace {
 
-int runDevice(const DeviceOptions& options, Environment& env) {
-    const std::string identifier = resolveModelIdentifier(options.model);
-    const std::string name = modelNameFor(identifier);
-    const int64_t capacity = batteryCapacityFor(identifier);
-    const int64_t watts = maxChargingWattsFor(identifier);
-    const bool fastCharge = supportsPDChargingFor(identifier);
+// "(from the battery)" and the like, after a figure in the readable listing.
+std::string origin(FigureSource source) {
+    switch (source) {
+        case FigureSource::Option:
+            return "(set by option or setting)";
+        case FigureSource::Catalogue:
+            return "(from the catalogue)";
+        case FigureSource::Battery:
+            return "(from the battery)";
+        case FigureSource::DeviceTree:
+            return "(from the device tree)";
+        case FigureSource::Dmi:
+            return "(from DMI)";
+        case FigureSource::Uname:
+            return "(from uname)";
+        case FigureSource::Default:
+            break;
+    }
+    return "(default)";
+}
+
+}  // namespace
+
+DeviceSetup setUpDevice(const DeviceOptions& options, const Sysfs& sysfs,
+                        const std::optional<std::string>& supplyName, std::ostream& err) {
+    DeviceSetup setup = resolveDeviceSetup(options, sysfs, supplyName, &standardPreferences());
+    for (const std::string& warning : setup.warnings) err << "voltaro-cli: " << warning << '\n';
+    return setup;
+}
+
+int runDevice(const DeviceCommandOptions& options, Environment& env) {
+    DeviceFigures f;
+    try {
+        f = setUpDevice(options.device, Sysfs::fromEnvironment(), std::nullopt, env.err).figures();
+    } catch (const OptionError& error) {
+        env.err << "voltaro-cli: " << error.what() << '\n';
+        return kExitUsage;
+    }
     if (options.json) {
-        const nlohmann::json object = {{"identifier", identifier},
-                                       {"name", name},
-                                       {"capacity", capacity},
-                                       {"maxChargingWatts", watts},
-                                       {"fastCharge", fastCharge}};
+        const nlohmann::json object = {
+            {"identifier", f.identifier},
+            {"name", f.name},
+            {"nameSource", figureSourceName(f.nameSource)},
+            {"capacity", f.capacity},
+            {"capacitySource", figureSourceName(f.capacitySource)},
+            {"nominalVoltage", f.nominalVoltage},
+            {"nominalVoltageSource", figureSourceName(f.nominalVoltageSource)},
+            {"maxChargingWatts", f.maxChargingWatts},
+            {"maxChargingWattsSource", figureSourceName(f.maxChargingWattsSource)},
+            {"fastCharge", f.fastCharge}};
         env.out << object.dump() << '\n';
         return kExitResult;
     }
-    env.out << "Identifier     " << identifier << '\n'
-            << "Model          " << name << '\n'
-            << "Capacity       " << capacity << " mAh\n"
-            << "Maximum power  " << watts << " W\n"
-            << "Fast charge    " << (fastCharge ? "yes" : "no") << '\n';
+    char volts[32];
+    std::snprintf(volts, sizeof volts, "%.2f", f.nominalVoltage);
+    env.out << "Identifier     " << f.identifier << '\n'
+            << "Model          " << f.name << ' ' << origin(f.nameSource) << '\n'
+            << "Capacity       " << f.capacity << " mAh " << origin(f.capacitySource) << '\n'
+            << "Voltage        " << volts << " V " << origin(f.nominalVoltageSource) << '\n'
+            << "Maximum power  " << f.maxChargingWatts << " W " << origin(f.maxChargingWattsSource)
+            << '\n'
+            << "Fast charge    " << (f.fastCharge ? "yes" : "no") << '\n';
     return kExitResult;
 }
 

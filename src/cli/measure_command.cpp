@@ -12,15 +12,14 @@
 #include "cli/commands.h"
 #include "cli/terminal_view.h"
 #include "device/device.h"
+#include "engine/kernel_power_meter.h"
 #include "engine/test_session.h"
-#include "platform/battery_setup.h"
 #include "platform/curl/curl_http_client.h"
 #include "platform/paths.h"
 #include "platform/socket/socket_watch_channel.h"
 #include "screens/session_services.h"
 #include "store/history.h"
 #include "watch/watch_link.h"
-#include "platform/linux/linux_power_supply.h"
 #include "platform/sim/replay_battery.h"
 #include "platform/sim/simulated_battery.h"
 #include "platform/sim/virtual_time.h"
@@ -59,9 +58,11 @@ public:
         StarWidths stars{};
         bool failed = false;
         bool saved = false;  // written to the history
+        std::optional<double> kernelWatts;  // the kernel's own figure over the same window
     };
 
-    explicit OutcomeRecorder(SessionServices& services) : services_(services) {
+    OutcomeRecorder(SessionServices& services, const KernelPowerMeter& kernelPower)
+        : services_(services), kernelPower_(kernelPower) {
         services_.onRecordSaved = [this](const TestRecord&) { savedNow_ = true; };
     }
 
@@ -69,6 +70,10 @@ public:
         Outcome outcome;
         outcome.values = session.snapshot();
         outcome.failed = !(session.totalWatt() >= 0);
+        if (!outcome.failed) {
+            outcome.kernelWatts =
+                kernelPower_.averageBetween(outcome.values.starttime, outcome.values.finishtime);
+        }
         savedNow_ = false;
         services_.appendTestRecord(session);
         outcome.saved = savedNow_;
@@ -84,6 +89,7 @@ public:
 
 private:
     SessionServices& services_;
+    const KernelPowerMeter& kernelPower_;
     bool savedNow_ = false;
 };
 
@@ -98,6 +104,10 @@ void printOutcome(std::ostream& out, const OutcomeRecorder::Outcome& outcome) {
     out << "Result\n";
     std::snprintf(line, sizeof line, "  Power          %.1f W\n", v.watt);
     out << line;
+    if (outcome.kernelWatts) {
+        std::snprintf(line, sizeof line, "  kernel: %.1f W\n", *outcome.kernelWatts);
+        out << line;
+    }
     std::snprintf(line, sizeof line, "  Charge rate    %.1f mAh/min\n", v.amp);
     out << line;
     std::snprintf(line, sizeof line, "  Per percent    %.0f s\n", v.averageTime);
@@ -129,6 +139,8 @@ nlohmann::json outcomeJson(const std::optional<OutcomeRecorder::Outcome>& outcom
             {"levelList", v.levelList},
             {"timeList", v.timeList},
             {"saved", outcome->saved},
+            {"kernelWatts",
+             outcome->kernelWatts ? nlohmann::json(*outcome->kernelWatts) : nlohmann::json()},
             {"reply", reply ? nlohmann::json(*reply) : nlohmann::json()}};
 }
 
@@ -160,16 +172,19 @@ private:
     std::thread thread_;
 };
 
-}  // namespace
-
-std::string resolveModelIdentifier(const std::optional<std::string>& model) {
-    if (model) return *model;
-    if (const char* fromEnvironment = std::getenv("VOLTARO_MODEL");
-        fromEnvironment != nullptr && fromEnvironment[0] != '\0') {
-        return fromEnvironment;
+void printDevice(std::ostream& out, const DeviceFigures& figures, bool realBattery) {
+    char volts[32];
+    std::snprintf(volts, sizeof volts, "%.2f", figures.nominalVoltage);
+    out << "Model: " << figures.name << " (" << figures.identifier << "), " << figures.capacity
+        << " mAh at " << volts << " V, up to " << figures.maxChargingWatts << " W\n";
+    // Never let a made-up capacity pass for a real battery's own.
+    if (realBattery && figures.capacitySource == FigureSource::Default) {
+        out << "The battery reports no design capacity: the results assume " << figures.capacity
+            << " mAh. Set --capacity to your battery's.\n";
     }
-    return UnameModelSource().modelIdentifier();
 }
+
+}  // namespace
 
 int runMeasure(const MeasureOptions& options, Environment& env) {
     if (options.clockStart && !std::isfinite(*options.clockStart)) {
@@ -177,11 +192,14 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
         return kExitUsage;
     }
     if (options.dataDir) Paths::setDataDirectory(*options.dataDir);
-    const FixedModelSource modelSource(resolveModelIdentifier(options.model));
     BatterySetup setup;
+    DeviceSetup deviceSetup;
     try {
-        setup = resolveBatterySetup(options.battery, modelSource.modelIdentifier());
-    } catch (const BatteryOptionError& error) {
+        const Sysfs sysfs = Sysfs::fromEnvironment();
+        setup = resolveBatterySetup(options.battery, sysfs);
+        deviceSetup = setUpDevice(options.device, sysfs, setup.supplyName, env.err);
+        setup.simulateOn(deviceSetup.figures());
+    } catch (const OptionError& error) {
         env.err << "voltaro-cli: " << error.what() << '\n';
         return kExitUsage;
     }
@@ -206,14 +224,13 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
                           static_cast<double>(setup.simulation.startLevel) * 100.0,
                           static_cast<long long>(setup.simulation.capacityMah));
             env.out << line;
-        } else if (setup.kind == BatterySetup::Kind::Linux) {
-            const auto* supply = static_cast<const LinuxPowerSupply*>(battery.get());
-            env.out << "Battery: " << supply->supplyName().value_or("none found yet") << " in "
-                    << setup.powerSupplyRoot << '\n';
+        } else if (!setup.onVirtualTimeAllowed()) {
+            env.out << "Battery: " << describeBattery(setup, *battery) << '\n';
         }
     }
 
-    Device device(modelSource, *battery);
+    Device device(*deviceSetup.modelSource, *battery, deviceSetup.design, deviceSetup.overrides);
+    const KernelPowerMeter kernelPower(*loop, *battery);
     const TerminalView::Mode mode = options.json ? TerminalView::Mode::Quiet
                                     : env.interactiveTerminal && !options.battery.instant
                                         ? TerminalView::Mode::LiveLine
@@ -228,17 +245,14 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
                              standardPreferences(), device, watchServed ? &watch : nullptr);
     std::optional<std::string> reply;
     services.onReplyText = [&](const std::string& text) { reply = text; };
-    OutcomeRecorder recorder(services);
+    services.setKernelPowerMeter(&kernelPower);
+    OutcomeRecorder recorder(services, kernelPower);
     TestSession session(*loop, device, view, recorder);
     if (!options.json && watchServed) {
         env.out << "Watch companions can connect at " << watch.socketPath() << '\n';
     }
 
-    if (!options.json) {
-        env.out << "Model: " << device.modelName() << " (" << device.modelIdentifier() << "), "
-                << device.batteryCapacity() << " mAh, up to " << device.maxChargingWatts()
-                << " W\n";
-    }
+    if (!options.json) printDevice(env.out, device.figures(), !setup.onVirtualTimeAllowed());
 
     recorder.onSaved = [&](const OutcomeRecorder::Outcome& outcome) {
         if (!options.json) {

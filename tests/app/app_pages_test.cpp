@@ -64,7 +64,7 @@ protected:
         AppOptions options;
         options.battery.battery = "replay:" + script;
         options.battery.speed = 40;
-        options.model = model;
+        options.device.model = model;
         options.show = std::move(show);
         app_ = std::make_unique<Application>(options);
         std::ostringstream err;

@@ -103,7 +103,7 @@ protected:
         AppOptions options;
         options.battery.battery = "replay:" + kAppDataDir + "/ready.script";
         options.battery.speed = 40;
-        options.model = "x86_64";
+        options.device.model = "x86_64";
         options.show = "ViewController";
         app_ = std::make_unique<Application>(options);
         std::ostringstream err;

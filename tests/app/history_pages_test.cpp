@@ -105,7 +105,7 @@ protected:
         AppOptions options;
         options.battery.battery = "replay:" + kAppDataDir + "/ready.script";
         options.battery.speed = 40;
-        options.model = "x86_64";
+        options.device.model = "x86_64";
         options.show = "TestRecordsVC";
         app_ = std::make_unique<Application>(options);
         std::ostringstream err;

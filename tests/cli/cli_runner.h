@@ -27,6 +27,12 @@ public:
         setenv("VOLTARO_DATA_DIR", path("data").c_str(), 1);
         setenv("VOLTARO_CONFIG_DIR", path("config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", path("run").c_str(), 1);
+        // A machine without battery, DMI or device tree, and no system bus: the results must not
+        // depend on the machine that runs the tests.
+        std::filesystem::create_directories(path("sysfs"));
+        setenv("VOLTARO_SYSFS_ROOT", path("sysfs").c_str(), 1);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + path("no-system-bus")).c_str(), 1);
+        unsetenv("VOLTARO_MODEL");
         for (const char* endpoint :
              {"VOLTARO_BRAND_LIST_URL", "VOLTARO_TEST_RESULT_URL", "VOLTARO_CHARGER_URL"}) {
             setenv(endpoint, "", 1);
