@@ -136,9 +136,12 @@ PostgresStorage::~PostgresStorage() = default;
 std::unique_ptr<PostgresStorage::Connection> PostgresStorage::connect() {
     auto connection = std::make_unique<Connection>(url_);
     {
-        // A query stuck on a lock must not hold a request (and a pooled connection) for long.
         pqxx::nontransaction settings(*connection);
+        // A query stuck on a lock must not hold a request (and a pooled connection) for long.
         settings.exec("SET statement_timeout = '10s'");
+        // A commit does not wait for the disk: a crash may lose the last moment's uploads (as
+        // SQLite's NORMAL synchronous mode may), never leave the database inconsistent.
+        settings.exec("SET synchronous_commit = off");
     }
     if (!schemaReady_) {
         std::lock_guard lock(schemaMutex_);

@@ -108,6 +108,8 @@ void Routes::install(httplib::Server& server) {
     // An idle connection holds one of the server's threads: let it go soon.
     server.set_keep_alive_max_count(100);
     server.set_keep_alive_timeout(2);
+    // Headers and body go out in separate writes; waiting to merge them costs a delayed ACK.
+    server.set_tcp_nodelay(true);
 
     server.set_pre_routing_handler([this, clientOf](const httplib::Request& request,
                                                     httplib::Response& response) {

@@ -133,27 +133,70 @@ std::shared_ptr<const std::string> Standings::rendered(
 StandingsCache::StandingsCache(Storage& storage, std::chrono::milliseconds maxAge)
     : storage_(storage), maxAge_(maxAge) {}
 
+StandingsCache::~StandingsCache() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (refresher_.joinable()) refresher_.join();
+}
+
 std::shared_ptr<const Standings> StandingsCache::current() {
+    if (maxAge_.count() == 0) return std::make_shared<const Standings>(storage_.readStandings());
+
     std::unique_lock lock(mutex_);
     const auto now = std::chrono::steady_clock::now();
-    if (latest_ && maxAge_.count() > 0) {
-        if (now - takenAt_ < maxAge_ || refreshing_) return latest_;
+    if (latest_) {
+        if (now - takenAt_ >= maxAge_ && !refreshWanted_) {
+            refreshWanted_ = true;
+            if (!refresher_.joinable()) refresher_ = std::thread([this] { refreshWhenAsked(); });
+            changed_.notify_all();
+        }
+        return latest_;
     }
-    refreshing_ = true;
+    // The first figures: one caller reads them, the others wait for them.
+    if (loading_) {
+        changed_.wait(lock, [this] { return !loading_; });
+        if (latest_) return latest_;
+    }
+    loading_ = true;
     lock.unlock();
     std::shared_ptr<const Standings> fresh;
     try {
         fresh = std::make_shared<const Standings>(storage_.readStandings());
     } catch (...) {
         lock.lock();
-        refreshing_ = false;
+        loading_ = false;
+        changed_.notify_all();
         throw;
     }
     lock.lock();
-    refreshing_ = false;
     latest_ = fresh;
     takenAt_ = now;
+    loading_ = false;
+    changed_.notify_all();
     return fresh;
+}
+
+void StandingsCache::refreshWhenAsked() {
+    std::unique_lock lock(mutex_);
+    while (true) {
+        changed_.wait(lock, [this] { return refreshWanted_ || stopping_; });
+        if (stopping_) return;
+        lock.unlock();
+        const auto started = std::chrono::steady_clock::now();
+        std::shared_ptr<const Standings> fresh;
+        try {
+            fresh = std::make_shared<const Standings>(storage_.readStandings());
+        } catch (...) {
+            // The database is away: the old figures stay, and are tried again as if new.
+        }
+        lock.lock();
+        if (fresh) latest_ = std::move(fresh);
+        takenAt_ = started;
+        refreshWanted_ = false;
+    }
 }
 
 }  // namespace voltaro::server

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "server/storage.h"
@@ -97,22 +99,32 @@ private:
     mutable std::map<std::string, std::shared_ptr<const std::string>> rendered_;
 };
 
-// The latest Standings, read again from the storage once older than `maxAge` (0: at every call).
-// While one caller reads them again, the others keep getting the previous ones.
+// The latest Standings. With a `maxAge` of 0 they are read at every call; otherwise the first
+// call reads them and later calls get them at once, while a thread of the cache reads them again
+// once they are older than `maxAge` (keeping the old ones while the database cannot be read).
 class StandingsCache {
 public:
     StandingsCache(Storage& storage, std::chrono::milliseconds maxAge);
+    ~StandingsCache();
+    StandingsCache(const StandingsCache&) = delete;
+    StandingsCache& operator=(const StandingsCache&) = delete;
 
-    // Throws StorageUnavailable when they must be read and cannot be.
+    // Throws StorageUnavailable when there are none yet and they cannot be read.
     std::shared_ptr<const Standings> current();
 
 private:
+    void refreshWhenAsked();
+
     Storage& storage_;
     std::chrono::milliseconds maxAge_;
     std::mutex mutex_;
+    std::condition_variable changed_;
     std::shared_ptr<const Standings> latest_;
     std::chrono::steady_clock::time_point takenAt_{};
-    bool refreshing_ = false;
+    bool loading_ = false;         // the first figures are being read
+    bool refreshWanted_ = false;
+    bool stopping_ = false;
+    std::thread refresher_;        // started when the figures first grow old
 };
 
 }  // namespace voltaro::server

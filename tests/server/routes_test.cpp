@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "platform/curl/local_http_server.h"
@@ -26,6 +27,7 @@ class SwitchableStorage final : public Storage {
 public:
     explicit SwitchableStorage(Storage& inner) : inner_(inner) {}
     std::atomic<bool> down{false};
+    std::atomic<int> reads{0};
 
     StoredTest storeTest(const TestUpload& test) override {
         check();
@@ -40,6 +42,7 @@ public:
         inner_.replaceBrands(brands);
     }
     StandingsData readStandings() override {
+        ++reads;
         check();
         return inner_.readStandings();
     }
@@ -393,6 +396,36 @@ TEST_F(RateLimitTest, AClientOverItsRateGets429) {
     EXPECT_EQ(memory_.readStandings().storedTests, 0);
     // Another address behind the same proxy has a bucket of its own.
     EXPECT_EQ(get("/api/brands", {}, {{"X-Forwarded-For", "198.51.100.8"}})->status, 200);
+}
+
+TEST(StandingsCacheTest, OldFiguresAreServedWhileNewOnesAreRead) {
+    SqliteStorage memory(":memory:");
+    SwitchableStorage storage(memory);
+    StandingsCache cache(storage, std::chrono::milliseconds(1));
+    TestUpload test;
+    test.vendorId = kVendorA;
+    test.model = "Test Phone";
+    test.watt = 10;
+    memory.storeTest(test);
+    const auto first = cache.current();
+    EXPECT_EQ(first->storedTests(), 1);
+
+    test.startTime = 1;
+    memory.storeTest(test);
+    // While new figures cannot be read, the old ones are served.
+    storage.down = true;
+    const int readsBefore = storage.reads;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (storage.reads < readsBefore + 2 && std::chrono::steady_clock::now() < deadline) {
+        EXPECT_EQ(cache.current(), first);
+    }
+    EXPECT_GE(storage.reads, readsBefore + 2);
+    storage.down = false;
+    const auto again = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (cache.current()->storedTests() != 2 && std::chrono::steady_clock::now() < again) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(cache.current()->storedTests(), 2);
 }
 
 }  // namespace
