@@ -105,10 +105,15 @@ public:
             sqlite3_close_v2(db_);
             throw SqliteUnavailable(what + " (" + path + ")", true);
         }
-        check(db_, sqlite3_busy_timeout(db_, 5000));
-        // WAL: readers never wait for the writer; NORMAL: a commit does not wait for the disk
-        // (a power cut may lose the last moments, never corrupt the file).
-        exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;");
+        try {
+            check(db_, sqlite3_busy_timeout(db_, 5000));
+            // WAL: readers never wait for the writer; NORMAL: a commit does not wait for the disk
+            // (a power cut may lose the last moments, never corrupt the file).
+            exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;");
+        } catch (...) {
+            sqlite3_close_v2(db_);  // a file that is no database
+            throw;
+        }
     }
     ~Connection() {
         for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
