@@ -52,14 +52,16 @@ int main(int argc, char** argv) {
             label.vendorId = test.vendorId;
             label.startTime = test.startTime;
             const int charger = static_cast<int>(random() % 300);
-            label.charger = {brands[static_cast<size_t>(charger) % brands.size()].id, 10 + 5 * (charger % 14),
-                             1 + charger % 3, 1 + charger % 3, 0};
+            label.charger = {brands[static_cast<size_t>(charger) % brands.size()].id,
+                             10 + 5 * (charger % 14), 1 + charger % 3, 1 + charger % 3, 0};
             storage->storeLabel(label);
         }
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const StandingsData data = storage->readStandings();
-    std::printf("seeded %lld tests and %lld labels in %.1f s\n", static_cast<long long>(data.storedTests),
-                static_cast<long long>(data.storedLabels), seconds);
+    std::printf("seeded %lld tests and %lld labels in %.1f s\n",
+                static_cast<long long>(data.storedTests), static_cast<long long>(data.storedLabels),
+                seconds);
     return 0;
 }

@@ -12,6 +12,7 @@ namespace {
 
 constexpr size_t kRowsOnPage = 50;
 constexpr size_t kRowsInJson = 500;
+constexpr size_t kModelsToPick = 200;  // the most tested; any other still works with ?model=
 
 struct PageTexts {
     const char* htmlLanguage;
@@ -21,64 +22,120 @@ struct PageTexts {
     const char* model;
     const char* allModels;
     const char* show;
-    const char* unranked;       // {n}: tests needed to be ranked
+    const char* unranked;  // {n}: tests needed to be ranked
     const char* empty;
     const char* asJson;
-    const char* more;           // {n}: rows not shown
+    const char* more;  // {n}: rows not shown
     const char* unknownBrand;
-    const char* brandNumber;    // {id}
-    const char* median;         // {watt}
-    const char* testCount;      // {n}
-    const char* testsCount;     // {n}
-    const char* totals;         // {tests}, {labels}
-    const char* kinds[3];       // wall charger, power bank, car charger
+    const char* brandNumber;  // {id}
+    const char* median;       // {watt}
+    const char* testCount;    // {n}
+    const char* testsCount;   // {n}
+    const char* totals;       // {tests}, {labels}
+    const char* kinds[3];     // wall charger, power bank, car charger
     const char* wireless;
     bool chineseBrandNames;
 };
 
 constexpr PageTexts kEnglish{
-    "en", "English", "Charger leaderboard",
+    "en",
+    "English",
+    "Charger leaderboard",
     "Chargers ranked by the median power measured with them in Voltaro.",
-    "Model", "All models", "Show", "Fewer than {n} tests, not ranked yet",
-    "No tests labelled with a charger yet.", "This list as JSON", "…and {n} more",
-    "Unknown brand", "Brand #{id}", "median {watt}", "{n} test", "{n} tests",
+    "Model",
+    "All models",
+    "Show",
+    "Fewer than {n} tests, not ranked yet",
+    "No tests labelled with a charger yet.",
+    "This list as JSON",
+    "…and {n} more",
+    "Unknown brand",
+    "Brand #{id}",
+    "median {watt}",
+    "{n} test",
+    "{n} tests",
     "Based on {tests} tests and {labels} charger labels; updated every few seconds.",
-    {"Wall charger", "Power bank", "Car charger"}, "Wireless", false,
+    {"Wall charger", "Power bank", "Car charger"},
+    "Wireless",
+    false,
 };
 constexpr PageTexts kSimplifiedChinese{
-    "zh-Hans", "简体中文", "充电器排行榜",
+    "zh-Hans",
+    "简体中文",
+    "充电器排行榜",
     "按在 Voltaro 中实测功率的中位数为充电器排名。",
-    "机型", "全部机型", "查看", "测试不足 {n} 次，暂不排名",
-    "还没有标注了充电器的测试。", "以 JSON 格式获取此列表", "……还有 {n} 个",
-    "未知品牌", "品牌 #{id}", "中位数 {watt}", "{n} 次测试", "{n} 次测试",
+    "机型",
+    "全部机型",
+    "查看",
+    "测试不足 {n} 次，暂不排名",
+    "还没有标注了充电器的测试。",
+    "以 JSON 格式获取此列表",
+    "……还有 {n} 个",
+    "未知品牌",
+    "品牌 #{id}",
+    "中位数 {watt}",
+    "{n} 次测试",
+    "{n} 次测试",
     "基于 {tests} 次测试和 {labels} 条充电器标注，每隔几秒更新一次。",
-    {"充电头", "充电宝", "车载充电器"}, "无线", true,
+    {"充电头", "充电宝", "车载充电器"},
+    "无线",
+    true,
 };
 constexpr PageTexts kTraditionalChinese{
-    "zh-Hant", "繁體中文", "充電器排行榜",
+    "zh-Hant",
+    "繁體中文",
+    "充電器排行榜",
     "依在 Voltaro 中實測功率的中位數為充電器排名。",
-    "機型", "全部機型", "查看", "測試不足 {n} 次，暫不排名",
-    "還沒有標註了充電器的測試。", "以 JSON 格式取得此列表", "……還有 {n} 個",
-    "未知品牌", "品牌 #{id}", "中位數 {watt}", "{n} 次測試", "{n} 次測試",
+    "機型",
+    "全部機型",
+    "查看",
+    "測試不足 {n} 次，暫不排名",
+    "還沒有標註了充電器的測試。",
+    "以 JSON 格式取得此列表",
+    "……還有 {n} 個",
+    "未知品牌",
+    "品牌 #{id}",
+    "中位數 {watt}",
+    "{n} 次測試",
+    "{n} 次測試",
     "根據 {tests} 次測試和 {labels} 筆充電器標註，每隔幾秒更新一次。",
-    {"插座充電器", "行動電源", "車用充電器"}, "無線", true,
+    {"插座充電器", "行動電源", "車用充電器"},
+    "無線",
+    true,
 };
 constexpr PageTexts kJapanese{
-    "ja", "日本語", "充電器ランキング",
+    "ja",
+    "日本語",
+    "充電器ランキング",
     "Voltaro で実際に測定された電力の中央値で充電器をランキングしています。",
-    "機種", "全機種", "表示", "テストが {n} 件未満のため、まだランク外",
-    "充電器が登録されたテストはまだありません。", "このリストを JSON で取得", "……ほか {n} 件",
-    "不明なブランド", "ブランド #{id}", "中央値 {watt}", "{n} 件のテスト", "{n} 件のテスト",
+    "機種",
+    "全機種",
+    "表示",
+    "テストが {n} 件未満のため、まだランク外",
+    "充電器が登録されたテストはまだありません。",
+    "このリストを JSON で取得",
+    "……ほか {n} 件",
+    "不明なブランド",
+    "ブランド #{id}",
+    "中央値 {watt}",
+    "{n} 件のテスト",
+    "{n} 件のテスト",
     "{tests} 件のテストと {labels} 件の充電器の登録にもとづき、数秒ごとに更新されます。",
-    {"AC充電器", "モバイルバッテリー", "カーチャージャー"}, "ワイヤレス", false,
+    {"AC充電器", "モバイルバッテリー", "カーチャージャー"},
+    "ワイヤレス",
+    false,
 };
 
 const PageTexts& textsFor(Language language) {
     switch (language) {
-        case Language::SimplifiedChinese: return kSimplifiedChinese;
-        case Language::TraditionalChinese: return kTraditionalChinese;
-        case Language::Japanese: return kJapanese;
-        case Language::English: break;
+        case Language::SimplifiedChinese:
+            return kSimplifiedChinese;
+        case Language::TraditionalChinese:
+            return kTraditionalChinese;
+        case Language::Japanese:
+            return kJapanese;
+        case Language::English:
+            break;
     }
     return kEnglish;
 }
@@ -99,7 +156,8 @@ std::string brandName(const Standings& standings, const PageTexts& texts, int64_
 
 // "Brand · Wall charger · 20 W · USB-C", leaving out what the label does not say; each part after
 // the brand is kept on one line.
-std::string chargerHtml(const Standings& standings, const PageTexts& texts, const ChargerKey& charger) {
+std::string chargerHtml(const Standings& standings, const PageTexts& texts,
+                        const ChargerKey& charger) {
     std::string html = htmlEscaped(brandName(standings, texts, charger.brandId));
     const auto add = [&](const std::string& part) {
         html += " · <span class=\"part\">" + htmlEscaped(part) + "</span>";
@@ -151,7 +209,10 @@ void appendBoard(std::string& html, const Standings& standings, const PageTexts&
     const double fastest = board.ranked.empty() ? 0 : board.ranked.front().medianWatt;
     const auto more = [&](size_t total) {
         if (total > kRowsOnPage) {
-            html += "<p>" + filled(texts.more, {{"n", groupedNumber(static_cast<int64_t>(total - kRowsOnPage))}}) + "</p>\n";
+            html += "<p>" +
+                    filled(texts.more,
+                           {{"n", groupedNumber(static_cast<int64_t>(total - kRowsOnPage))}}) +
+                    "</p>\n";
         }
     };
     if (!board.ranked.empty()) {
@@ -159,13 +220,16 @@ void appendBoard(std::string& html, const Standings& standings, const PageTexts&
         for (size_t i = 0; i < board.ranked.size() && i < kRowsOnPage; ++i) {
             const Standing& standing = board.ranked[i];
             char width[16];
-            std::snprintf(width, sizeof width, "%.1f", fastest > 0 ? standing.medianWatt / fastest * 100 : 0.0);
-            html += "<li><span class=\"rank\">" + std::to_string(i + 1) + "</span><span class=\"name\">" +
+            std::snprintf(width, sizeof width, "%.1f",
+                          fastest > 0 ? standing.medianWatt / fastest * 100 : 0.0);
+            html += "<li><span class=\"rank\">" + std::to_string(i + 1) +
+                    "</span><span class=\"name\">" +
                     chargerHtml(standings, texts, standing.charger) +
                     "</span><div class=\"figures\">" +
                     filled(texts.median, {{"watt", watts(standing.medianWatt)}}) + " · " +
-                    testCount(texts, standing.tests) + "</div><div class=\"bar\"><span style=\"width:" +
-                    width + "%\"></span></div></li>\n";
+                    testCount(texts, standing.tests) +
+                    "</div><div class=\"bar\"><span style=\"width:" + width +
+                    "%\"></span></div></li>\n";
         }
         html += "</ol>\n";
         more(board.ranked.size());
@@ -175,8 +239,7 @@ void appendBoard(std::string& html, const Standings& standings, const PageTexts&
                 "</h3>\n<ul class=\"unranked\">\n";
         for (size_t i = 0; i < board.unranked.size() && i < kRowsOnPage; ++i) {
             const Standing& standing = board.unranked[i];
-            html += "<li><span class=\"name\">" +
-                    chargerHtml(standings, texts, standing.charger) +
+            html += "<li><span class=\"name\">" + chargerHtml(standings, texts, standing.charger) +
                     "</span><div class=\"figures\">" +
                     filled(texts.median, {{"watt", watts(standing.medianWatt)}}) + " · " +
                     testCount(texts, standing.tests) + "</div></li>\n";
@@ -225,33 +288,44 @@ std::string leaderboardPage(const Standings& standings, const LeaderboardQuery& 
 
     // Picking a model works without scripts: the form reloads the page.
     html += "<form method=\"get\" action=\"/\">\n<label for=\"model\">" + std::string(texts.model) +
-            "</label>\n<select id=\"model\" name=\"model\">\n<option value=\"\">" + texts.allModels +
-            "</option>\n";
-    for (const auto& [model, tests] : standings.models()) {
+            "</label>\n<select id=\"model\" name=\"model\">\n<option value=\"\">" +
+            texts.allModels + "</option>\n";
+    bool chosenListed = false;
+    for (size_t i = 0; i < standings.models().size() && i < kModelsToPick; ++i) {
+        const auto& [model, tests] = standings.models()[i];
         const bool chosen = query.model && *query.model == model;
+        chosenListed = chosenListed || chosen;
         html += "<option value=\"" + htmlEscaped(model) + "\"" + (chosen ? " selected" : "") + ">" +
                 htmlEscaped(model) + " (" + groupedNumber(tests) + ")</option>\n";
     }
+    if (query.model && !chosenListed) {
+        html += "<option value=\"" + htmlEscaped(*query.model) + "\" selected>" +
+                htmlEscaped(*query.model) + "</option>\n";
+    }
     html += "</select>\n";
     if (languageChosen) {
-        html += "<input type=\"hidden\" name=\"lang\" value=\"" + std::string(languageCode(query.language)) + "\">\n";
+        html += "<input type=\"hidden\" name=\"lang\" value=\"" +
+                std::string(languageCode(query.language)) + "\">\n";
     }
     html += "<button type=\"submit\">" + std::string(texts.show) + "</button>\n</form>\n";
 
-    if (query.model) appendBoard(html, standings, texts, *query.model, standings.board(query.model));
+    if (query.model)
+        appendBoard(html, standings, texts, *query.model, standings.board(query.model));
     appendBoard(html, standings, texts, texts.allModels, standings.board(std::nullopt));
 
     const std::string jsonAddress =
         "/api/leaderboard" + (query.model ? "?model=" + queryEncoded(*query.model) : std::string());
-    html += "<p><a href=\"" + htmlEscaped(jsonAddress) + "\">" + texts.asJson + "</a></p>\n<footer>\n<p>" +
+    html += "<p><a href=\"" + htmlEscaped(jsonAddress) + "\">" + texts.asJson +
+            "</a></p>\n<footer>\n<p>" +
             filled(texts.totals, {{"tests", groupedNumber(standings.storedTests())},
                                   {"labels", groupedNumber(standings.storedLabels())}}) +
             "</p>\n<p>";
     for (const Language language : kLanguages) {
-        const std::string address = "/?" + (query.model ? "model=" + queryEncoded(*query.model) + "&" : std::string()) +
-                                    "lang=" + languageCode(language);
-        html += "<a href=\"" + htmlEscaped(address) + "\" hreflang=\"" + textsFor(language).htmlLanguage +
-                "\">" + textsFor(language).languageName + "</a>";
+        const std::string address =
+            "/?" + (query.model ? "model=" + queryEncoded(*query.model) + "&" : std::string()) +
+            "lang=" + languageCode(language);
+        html += "<a href=\"" + htmlEscaped(address) + "\" hreflang=\"" +
+                textsFor(language).htmlLanguage + "\">" + textsFor(language).languageName + "</a>";
     }
     html += "</p>\n</footer>\n</body>\n</html>\n";
     return html;

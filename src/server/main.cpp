@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -10,8 +11,6 @@
 #include <iostream>
 #include <sstream>
 #include <thread>
-
-#include <unistd.h>
 
 #include "server/routes.h"
 #include "server/storage.h"
@@ -32,10 +31,12 @@ bool splitListenAddress(const std::string& text, std::string& host, int& port) {
     const size_t colon = text.rfind(':');
     if (colon == std::string::npos) return false;
     host = text.substr(0, colon);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
     if (host.empty()) host = "0.0.0.0";
     const std::string digits = text.substr(colon + 1);
-    if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
     port = std::stoi(digits);
@@ -63,7 +64,8 @@ int importBrands(Storage& storage, const std::string& file) {
     return kExitFailure;
 }
 
-int serve(Storage& storage, const std::string& listen, const ServerSettings& settings, int threads) {
+int serve(Storage& storage, const std::string& listen, const ServerSettings& settings,
+          int threads) {
     std::string host;
     int port = 0;
     if (!splitListenAddress(listen, host, port)) {
@@ -87,11 +89,14 @@ int serve(Storage& storage, const std::string& listen, const ServerSettings& set
     signal(SIGPIPE, SIG_IGN);
 
     httplib::Server server;
-    server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    server.new_task_queue = [threads] {
+        return new httplib::ThreadPool(static_cast<size_t>(threads));
+    };
     Routes routes(storage, settings);
     routes.install(server);
 
-    const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
+    const int bound =
+        port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
     if (bound <= 0) {
         say("cannot listen on " + listen);
         return kExitFailure;
@@ -117,9 +122,10 @@ int serve(Storage& storage, const std::string& listen, const ServerSettings& set
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app("The Voltaro service: brand list, result texts, charger labels and the charger "
-                 "leaderboard.",
-                 "voltaro-server");
+    CLI::App app(
+        "The Voltaro service: brand list, result texts, charger labels and the charger "
+        "leaderboard.",
+        "voltaro-server");
     app.fallthrough();
     std::string listen = "127.0.0.1:8765";
     std::string database = defaultDatabaseUrl();
@@ -150,7 +156,8 @@ int main(int argc, char** argv) {
     CLI::App* brands = app.add_subcommand("brands", "Manage the brand list")->require_subcommand(1);
     std::string brandFile;
     CLI::App* import = brands->add_subcommand("import", "Replace the brand list with a JSON file");
-    import->add_option("FILE", brandFile, "A JSON array of {brand_id, brand_name_en, brand_name_cn}")
+    import
+        ->add_option("FILE", brandFile, "A JSON array of {brand_id, brand_name_en, brand_name_cn}")
         ->required();
 
     try {

@@ -70,8 +70,8 @@ std::string withDefaults(std::string url) {
 
 // SQL states that mean the server went away or cannot take the request now.
 bool unavailableState(const std::string& state) {
-    return state.rfind("08", 0) == 0 || state == "57P01" || state == "57P02" ||
-           state == "57P03" || state == "53300" || state == "57014";
+    return state.rfind("08", 0) == 0 || state == "57P01" || state == "57P02" || state == "57P03" ||
+           state == "53300" || state == "57014";
 }
 
 void insertBrands(pqxx::transaction_base& work, const std::vector<Brand>& brands) {
@@ -110,8 +110,9 @@ void prepareStatements(pqxx::connection& connection) {
                        "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, "
                        "$16, $17, $18, $19, $20) "
                        "ON CONFLICT (vendor_id, start_time) DO NOTHING RETURNING id");
-    connection.prepare("find_test",
-                       "SELECT id, model, deciwatt FROM tests WHERE vendor_id = $1 AND start_time = $2");
+    connection.prepare(
+        "find_test",
+        "SELECT id, model, deciwatt FROM tests WHERE vendor_id = $1 AND start_time = $2");
     connection.prepare("store_label",
                        "INSERT INTO labels (vendor_id, start_time, brand_id, watts, type, port, "
                        "capacity, labelled_at) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) "
@@ -228,13 +229,15 @@ StoredTest PostgresStorage::storeTest(const TestUpload& test) {
     return with([&](pqxx::connection& connection) {
         pqxx::nontransaction work(connection);
         const pqxx::result inserted = work.exec_prepared(
-            "store_test", test.vendorId, test.startTime, test.model, test.watt, deciwatt,
-            test.date, test.min, test.amp, test.averageTime, test.startLevel, test.finishLevel,
-            test.userStartLevel, test.finishTime, test.userStartTime, test.levelList,
-            test.timeList, test.languageCode, test.regionCode, test.version, now());
-        if (!inserted.empty()) return StoredTest{inserted[0][0].as<int64_t>(), test.model, deciwatt};
+            "store_test", test.vendorId, test.startTime, test.model, test.watt, deciwatt, test.date,
+            test.min, test.amp, test.averageTime, test.startLevel, test.finishLevel,
+            test.userStartLevel, test.finishTime, test.userStartTime, test.levelList, test.timeList,
+            test.languageCode, test.regionCode, test.version, now());
+        if (!inserted.empty())
+            return StoredTest{inserted[0][0].as<int64_t>(), test.model, deciwatt};
         const pqxx::result earlier = work.exec_prepared("find_test", test.vendorId, test.startTime);
-        if (earlier.empty()) throw std::runtime_error("postgresql: a test neither stored nor found");
+        if (earlier.empty())
+            throw std::runtime_error("postgresql: a test neither stored nor found");
         return StoredTest{earlier[0][0].as<int64_t>(), earlier[0][1].as<std::string>(),
                           earlier[0][2].as<int64_t>()};
     });
@@ -285,11 +288,11 @@ StandingsData PostgresStorage::readStandings() {
                  "FROM labels l JOIN tests t ON t.vendor_id = l.vendor_id AND t.start_time = "
                  "l.start_time WHERE t.deciwatt > 0 AND t.id <= $1",
                  data.lastTestId)) {
-            data.labelled.push_back({{row[0].as<int64_t>(), row[1].as<int64_t>(),
-                                      row[2].as<int64_t>(), row[3].as<int64_t>(),
-                                      row[4].as<int64_t>()},
-                                     row[5].as<std::string>(),
-                                     row[6].as<double>()});
+            data.labelled.push_back(
+                {{row[0].as<int64_t>(), row[1].as<int64_t>(), row[2].as<int64_t>(),
+                  row[3].as<int64_t>(), row[4].as<int64_t>()},
+                 row[5].as<std::string>(),
+                 row[6].as<double>()});
         }
         for (const auto& row :
              work.exec("SELECT brand_id, name_en, name_cn FROM brands ORDER BY position")) {

@@ -21,13 +21,16 @@ constexpr Wording kBothCompared{
     "{watt}: faster than {mp}% of {mn} tests on {model} and {ap}% of {an} tests on all models.",
     "{watt}：超过 {model} 上 {mp}% 的测试（共 {mn} 次），超过所有机型 {ap}% 的测试（共 {an} 次）。",
     "{watt}：超過 {model} 上 {mp}% 的測試（共 {mn} 次），超過所有機型 {ap}% 的測試（共 {an} 次）。",
-    "{watt}：{model} のテスト {mn} 件のうち {mp}%、全機種のテスト {an} 件のうち {ap}% より速い結果です。",
+    "{watt}：{model} のテスト {mn} 件のうち {mp}%、全機種のテスト {an} 件のうち {ap}% "
+    "より速い結果です。",
 };
 constexpr Wording kFewOnModel{
     "{watt}: faster than {ap}% of {an} tests on all models. {model} has too few tests to compare "
     "yet ({mn} so far).",
-    "{watt}：超过所有机型 {ap}% 的测试（共 {an} 次）。{model} 的测试还太少（目前 {mn} 次），暂时无法比较。",
-    "{watt}：超過所有機型 {ap}% 的測試（共 {an} 次）。{model} 的測試還太少（目前 {mn} 次），暫時無法比較。",
+    "{watt}：超过所有机型 {ap}% 的测试（共 {an} 次）。{model} 的测试还太少（目前 {mn} "
+    "次），暂时无法比较。",
+    "{watt}：超過所有機型 {ap}% 的測試（共 {an} 次）。{model} 的測試還太少（目前 {mn} "
+    "次），暫時無法比較。",
     "{watt}：全機種のテスト {an} 件のうち {ap}% より速い結果です。{model} のテストはまだ {mn} "
     "件しかないため、機種内では比較できません。",
 };
@@ -36,7 +39,8 @@ constexpr Wording kNoneOnModel{
     "with yet.",
     "{watt}：超过所有机型 {ap}% 的测试（共 {an} 次）。{model} 还没有其他测试可以比较。",
     "{watt}：超過所有機型 {ap}% 的測試（共 {an} 次）。{model} 還沒有其他測試可以比較。",
-    "{watt}：全機種のテスト {an} 件のうち {ap}% より速い結果です。{model} には比較できるほかのテストがまだありません。",
+    "{watt}：全機種のテスト {an} 件のうち {ap}% より速い結果です。{model} "
+    "には比較できるほかのテストがまだありません。",
 };
 constexpr Wording kFewOverall{
     "{watt}: too few other tests to compare with yet ({an} so far).",

@@ -31,12 +31,18 @@ void sendError(httplib::Response& response, int status, const std::string& messa
 
 std::string messageFor(int status) {
     switch (status) {
-        case 400: return "bad request";
-        case 404: return "not found";
-        case 405: return "method not allowed";
-        case 413: return "the request body is larger than this service takes";
-        case 414: return "the address is longer than this service takes";
-        default: return status >= 500 ? "the service failed" : "the request was refused";
+        case 400:
+            return "bad request";
+        case 404:
+            return "not found";
+        case 405:
+            return "method not allowed";
+        case 413:
+            return "the request body is larger than this service takes";
+        case 414:
+            return "the address is longer than this service takes";
+        default:
+            return status >= 500 ? "the service failed" : "the request was refused";
     }
 }
 
@@ -111,19 +117,20 @@ void Routes::install(httplib::Server& server) {
     // Headers and body go out in separate writes; waiting to merge them costs a delayed ACK.
     server.set_tcp_nodelay(true);
 
-    server.set_pre_routing_handler([this, clientOf](const httplib::Request& request,
-                                                    httplib::Response& response) {
-        requestArrived = Clock::now();
-        if (limiter_ && !limiter_->allow(rateLimitKey(clientOf(request)), requestArrived)) {
-            response.set_header("Retry-After", "1");
-            sendError(response, 429, "too many requests; slow down");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
+    server.set_pre_routing_handler(
+        [this, clientOf](const httplib::Request& request, httplib::Response& response) {
+            requestArrived = Clock::now();
+            if (limiter_ && !limiter_->allow(rateLimitKey(clientOf(request)), requestArrived)) {
+                response.set_header("Retry-After", "1");
+                sendError(response, 429, "too many requests; slow down");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
 
     server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
-        if (response.body.empty()) sendError(response, response.status, messageFor(response.status));
+        if (response.body.empty())
+            sendError(response, response.status, messageFor(response.status));
     });
 
     server.set_exception_handler(
@@ -146,8 +153,9 @@ void Routes::install(httplib::Server& server) {
                            std::to_string(response.status);
         if (requestArrived != Clock::time_point{}) {
             char took[32];
-            std::snprintf(took, sizeof took, " %.2fms",
-                          std::chrono::duration<double, std::milli>(Clock::now() - requestArrived).count());
+            std::snprintf(
+                took, sizeof took, " %.2fms",
+                std::chrono::duration<double, std::milli>(Clock::now() - requestArrived).count());
             line += took;
             requestArrived = {};
         }
@@ -155,72 +163,76 @@ void Routes::install(httplib::Server& server) {
     });
 
     server.Get("/api/brands", guarded([this](const httplib::Request&, httplib::Response& response) {
-        const auto figures = figures_.current();
-        const auto list = figures->rendered("brands", [&] { return brandListJson(*figures); });
-        response.set_header("Cache-Control", "public, max-age=60");
-        response.set_content(*list, kJson);
-    }));
+                   const auto figures = figures_.current();
+                   const auto list =
+                       figures->rendered("brands", [&] { return brandListJson(*figures); });
+                   response.set_header("Cache-Control", "public, max-age=60");
+                   response.set_content(*list, kJson);
+               }));
 
-    server.Get("/api/test-result", guarded([this](const httplib::Request& request,
-                                                  httplib::Response& response) {
-        const TestUpload test = readTestUpload(request.params);
-        // A test without a vendor identifier is compared but not kept: it could not be told
-        // apart from another.
-        std::optional<StoredTest> stored;
-        if (!test.vendorId.empty()) stored = storage_.storeTest(test);
-        const Comparison comparison =
-            figures_.current()->compare(test.model, deciwattOf(test.watt), stored);
-        const ResultTexts texts = resultTexts(test.watt, test.model, comparison);
-        const nlohmann::json reply{{"content", texts.english},
-                                   {"content_cn", texts.simplifiedChinese},
-                                   {"content_tr", texts.traditionalChinese},
-                                   {"content_jp", texts.japanese}};
-        response.set_header("Cache-Control", "no-store");
-        response.set_content(reply.dump(), kJson);
-    }));
+    server.Get("/api/test-result",
+               guarded([this](const httplib::Request& request, httplib::Response& response) {
+                   const TestUpload test = readTestUpload(request.params);
+                   // A test without a vendor identifier is compared but not kept: it could not be
+                   // told apart from another.
+                   std::optional<StoredTest> stored;
+                   if (!test.vendorId.empty()) stored = storage_.storeTest(test);
+                   const Comparison comparison =
+                       figures_.current()->compare(test.model, deciwattOf(test.watt), stored);
+                   const ResultTexts texts = resultTexts(test.watt, test.model, comparison);
+                   const nlohmann::json reply{{"content", texts.english},
+                                              {"content_cn", texts.simplifiedChinese},
+                                              {"content_tr", texts.traditionalChinese},
+                                              {"content_jp", texts.japanese}};
+                   response.set_header("Cache-Control", "no-store");
+                   response.set_content(reply.dump(), kJson);
+               }));
 
-    server.Post("/api/charger", guarded([this](const httplib::Request& request,
-                                               httplib::Response& response) {
-        storage_.storeLabel(readChargerLabel(request.params));
-        response.set_header("Cache-Control", "no-store");
-        response.set_content("{}", kJson);
-    }));
+    server.Post("/api/charger",
+                guarded([this](const httplib::Request& request, httplib::Response& response) {
+                    storage_.storeLabel(readChargerLabel(request.params));
+                    response.set_header("Cache-Control", "no-store");
+                    response.set_content("{}", kJson);
+                }));
 
-    server.Get("/", guarded([this](const httplib::Request& request, httplib::Response& response) {
-        const LeaderboardQuery query =
-            readLeaderboardQuery(request.params, request.get_header_value("Accept-Language"));
-        const bool languageChosen = !request.get_param_value("lang").empty();
-        const auto figures = figures_.current();
-        const auto make = [&] { return leaderboardPage(*figures, query, languageChosen); };
-        // Pages of models nobody tested are made anew each time rather than kept.
-        const auto page =
-            !query.model || figures->knows(*query.model)
-                ? figures->rendered("page\n" + query.model.value_or("") + "\n" +
-                                        languageCode(query.language) + (languageChosen ? "!" : ""),
-                                    make)
-                : std::make_shared<const std::string>(make());
-        response.set_header("Cache-Control", "public, max-age=5");
-        response.set_header("Vary", "Accept-Language");
-        // No scripts at all, whatever a text might hold; styles only from the page itself.
-        response.set_header("Content-Security-Policy",
-                            "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; "
-                            "base-uri 'none'; frame-ancestors 'none'");
-        response.set_header("X-Content-Type-Options", "nosniff");
-        response.set_header("Referrer-Policy", "no-referrer");
-        response.set_content(*page, "text/html; charset=utf-8");
-    }));
+    server.Get(
+        "/", guarded([this](const httplib::Request& request, httplib::Response& response) {
+            const LeaderboardQuery query =
+                readLeaderboardQuery(request.params, request.get_header_value("Accept-Language"));
+            const bool languageChosen = !request.get_param_value("lang").empty();
+            const auto figures = figures_.current();
+            const auto make = [&] { return leaderboardPage(*figures, query, languageChosen); };
+            // Pages of models nobody tested are made anew each time rather than kept.
+            const auto page = !query.model || figures->knows(*query.model)
+                                  ? figures->rendered("page\n" + query.model.value_or("") + "\n" +
+                                                          languageCode(query.language) +
+                                                          (languageChosen ? "!" : ""),
+                                                      make)
+                                  : std::make_shared<const std::string>(make());
+            response.set_header("Cache-Control", "public, max-age=5");
+            response.set_header("Vary", "Accept-Language");
+            // No scripts at all, whatever a text might hold; styles only from the page itself.
+            response.set_header(
+                "Content-Security-Policy",
+                "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; "
+                "base-uri 'none'; frame-ancestors 'none'");
+            response.set_header("X-Content-Type-Options", "nosniff");
+            response.set_header("Referrer-Policy", "no-referrer");
+            response.set_content(*page, "text/html; charset=utf-8");
+        }));
 
-    server.Get("/api/leaderboard", guarded([this](const httplib::Request& request,
-                                                  httplib::Response& response) {
-        const LeaderboardQuery query = readLeaderboardQuery(request.params, {});
-        const auto figures = figures_.current();
-        const auto make = [&] { return leaderboardJson(*figures, query.model); };
-        const auto board = !query.model || figures->knows(*query.model)
-                               ? figures->rendered("json\n" + query.model.value_or(""), make)
-                               : std::make_shared<const std::string>(make());
-        response.set_header("Cache-Control", "public, max-age=5");
-        response.set_content(*board, kJson);
-    }));
+    server.Get("/api/leaderboard",
+               guarded([this](const httplib::Request& request, httplib::Response& response) {
+                   const LeaderboardQuery query = readLeaderboardQuery(request.params, {});
+                   const auto figures = figures_.current();
+                   const auto make = [&] { return leaderboardJson(*figures, query.model); };
+                   const auto board =
+                       !query.model || figures->knows(*query.model)
+                           ? figures->rendered("json\n" + query.model.value_or(""), make)
+                           : std::make_shared<const std::string>(make());
+                   response.set_header("Cache-Control", "public, max-age=5");
+                   response.set_content(*board, kJson);
+               }));
 }
 
 }  // namespace voltaro::server

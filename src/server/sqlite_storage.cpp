@@ -61,8 +61,8 @@ private:
 };
 
 [[noreturn]] void fail(sqlite3* db, int code) {
-    const std::string what = std::string("sqlite: ") +
-                             (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code));
+    const std::string what =
+        std::string("sqlite: ") + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code));
     switch (code & 0xFF) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -135,8 +135,12 @@ public:
         Query(const Query&) = delete;
         Query& operator=(const Query&) = delete;
 
-        Query& bind(double value) { return checked(sqlite3_bind_double(statement_, ++bound_, value)); }
-        Query& bind(int64_t value) { return checked(sqlite3_bind_int64(statement_, ++bound_, value)); }
+        Query& bind(double value) {
+            return checked(sqlite3_bind_double(statement_, ++bound_, value));
+        }
+        Query& bind(int64_t value) {
+            return checked(sqlite3_bind_int64(statement_, ++bound_, value));
+        }
         Query& bind(const std::string& value) {
             return checked(sqlite3_bind_text(statement_, ++bound_, value.data(),
                                              static_cast<int>(value.size()), SQLITE_TRANSIENT));
@@ -157,9 +161,10 @@ public:
         double real(int column) const { return sqlite3_column_double(statement_, column); }
         std::string text(int column) const {
             const auto* bytes = sqlite3_column_text(statement_, column);
-            return bytes != nullptr ? std::string(reinterpret_cast<const char*>(bytes),
-                                                  static_cast<size_t>(sqlite3_column_bytes(statement_, column)))
-                                    : std::string();
+            return bytes != nullptr
+                       ? std::string(reinterpret_cast<const char*>(bytes),
+                                     static_cast<size_t>(sqlite3_column_bytes(statement_, column)))
+                       : std::string();
         }
 
     private:
@@ -176,8 +181,8 @@ public:
     Query query(const char* sql) {
         sqlite3_stmt*& statement = statements_[sql];
         if (statement == nullptr) {
-            check(db_, sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement,
-                                          nullptr));
+            check(db_,
+                  sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr));
         }
         return Query(db_, statement);
     }
@@ -297,12 +302,26 @@ StoredTest SqliteStorage::storeTest(const TestUpload& test) {
                 "language_code, region_code, app_version, received_at) "
                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
                 "ON CONFLICT (vendor_id, start_time) DO NOTHING RETURNING id");
-            insert.bind(test.vendorId).bind(test.startTime).bind(test.model).bind(test.watt)
-                .bind(deciwatt).bind(test.date).bind(test.min).bind(test.amp)
-                .bind(test.averageTime).bind(test.startLevel).bind(test.finishLevel)
-                .bind(test.userStartLevel).bind(test.finishTime).bind(test.userStartTime)
-                .bind(test.levelList).bind(test.timeList).bind(test.languageCode)
-                .bind(test.regionCode).bind(test.version).bind(now());
+            insert.bind(test.vendorId)
+                .bind(test.startTime)
+                .bind(test.model)
+                .bind(test.watt)
+                .bind(deciwatt)
+                .bind(test.date)
+                .bind(test.min)
+                .bind(test.amp)
+                .bind(test.averageTime)
+                .bind(test.startLevel)
+                .bind(test.finishLevel)
+                .bind(test.userStartLevel)
+                .bind(test.finishTime)
+                .bind(test.userStartTime)
+                .bind(test.levelList)
+                .bind(test.timeList)
+                .bind(test.languageCode)
+                .bind(test.regionCode)
+                .bind(test.version)
+                .bind(now());
             if (insert.step()) return StoredTest{insert.integer(0), test.model, deciwatt};
         }
         auto earlier = connection.query(
@@ -324,14 +343,21 @@ void SqliteStorage::storeLabel(const ChargerLabel& label) {
         }
         const ChargerKey& charger = label.charger;
         connection
-            .query("INSERT INTO labels (vendor_id, start_time, brand_id, watts, type, port, "
-                   "capacity, labelled_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
-                   "ON CONFLICT (vendor_id, start_time) DO UPDATE SET brand_id = "
-                   "excluded.brand_id, watts = excluded.watts, type = excluded.type, port = "
-                   "excluded.port, capacity = excluded.capacity, labelled_at = "
-                   "excluded.labelled_at")
-            .bind(label.vendorId).bind(label.startTime).bind(charger.brandId).bind(charger.watts)
-            .bind(charger.type).bind(charger.port).bind(charger.capacity).bind(now())
+            .query(
+                "INSERT INTO labels (vendor_id, start_time, brand_id, watts, type, port, "
+                "capacity, labelled_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                "ON CONFLICT (vendor_id, start_time) DO UPDATE SET brand_id = "
+                "excluded.brand_id, watts = excluded.watts, type = excluded.type, port = "
+                "excluded.port, capacity = excluded.capacity, labelled_at = "
+                "excluded.labelled_at")
+            .bind(label.vendorId)
+            .bind(label.startTime)
+            .bind(charger.brandId)
+            .bind(charger.watts)
+            .bind(charger.type)
+            .bind(charger.port)
+            .bind(charger.capacity)
+            .bind(now())
             .step();
     });
 }
@@ -377,11 +403,11 @@ StandingsData SqliteStorage::readStandings() {
                 "l.start_time WHERE t.deciwatt > 0 AND t.id <= ?");
             labelled.bind(data.lastTestId);
             while (labelled.step()) {
-                data.labelled.push_back({{labelled.integer(0), labelled.integer(1),
-                                          labelled.integer(2), labelled.integer(3),
-                                          labelled.integer(4)},
-                                         labelled.text(5),
-                                         labelled.real(6)});
+                data.labelled.push_back(
+                    {{labelled.integer(0), labelled.integer(1), labelled.integer(2),
+                      labelled.integer(3), labelled.integer(4)},
+                     labelled.text(5),
+                     labelled.real(6)});
             }
         }
         {

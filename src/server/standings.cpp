@@ -10,10 +10,12 @@ constexpr size_t kMostRenderedTexts = 512;
 
 double median(std::vector<double> values) {
     const size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle), values.end());
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle),
+                     values.end());
     const double upper = values[middle];
     if (values.size() % 2 == 1) return upper;
-    const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
+    const double lower =
+        *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
     return (lower + upper) / 2;
 }
 
@@ -25,11 +27,14 @@ Board makeBoard(const std::map<ChargerKey, std::vector<double>>& powers) {
         (standing.tests >= kTestsToRank ? board.ranked : board.unranked).push_back(standing);
     }
     std::sort(board.ranked.begin(), board.ranked.end(), [](const Standing& a, const Standing& b) {
-        return std::tuple(b.medianWatt, b.tests, a.charger) < std::tuple(a.medianWatt, a.tests, b.charger);
+        return std::tuple(b.medianWatt, b.tests, a.charger) <
+               std::tuple(a.medianWatt, a.tests, b.charger);
     });
-    std::sort(board.unranked.begin(), board.unranked.end(), [](const Standing& a, const Standing& b) {
-        return std::tuple(b.tests, b.medianWatt, a.charger) < std::tuple(a.tests, a.medianWatt, b.charger);
-    });
+    std::sort(board.unranked.begin(), board.unranked.end(),
+              [](const Standing& a, const Standing& b) {
+                  return std::tuple(b.tests, b.medianWatt, a.charger) <
+                         std::tuple(a.tests, a.medianWatt, b.charger);
+              });
     return board;
 }
 

@@ -121,10 +121,10 @@ private:
     std::condition_variable changed_;
     std::shared_ptr<const Standings> latest_;
     std::chrono::steady_clock::time_point takenAt_{};
-    bool loading_ = false;         // the first figures are being read
+    bool loading_ = false;  // the first figures are being read
     bool refreshWanted_ = false;
     bool stopping_ = false;
-    std::thread refresher_;        // started when the figures first grow old
+    std::thread refresher_;  // started when the figures first grow old
 };
 
 }  // namespace voltaro::server

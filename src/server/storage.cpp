@@ -78,9 +78,9 @@ std::vector<Brand> parseBrandList(const std::string& json) {
             if (name == element.end() || !name->is_string() ||
                 !isCleanText(name->get<std::string>(), kMaxNameCharacters) ||
                 (!mayBeEmpty && name->get<std::string>().empty())) {
-                throw std::invalid_argument(where + "\"" + member + "\" must be a text of at most " +
-                                            std::to_string(kMaxNameCharacters) +
-                                            " characters without control characters");
+                throw std::invalid_argument(
+                    where + "\"" + member + "\" must be a text of at most " +
+                    std::to_string(kMaxNameCharacters) + " characters without control characters");
             }
             *target = name->get<std::string>();
         }

@@ -31,7 +31,9 @@ struct ChargerKey {
     int64_t port = 0;      // 1 USB-A, 2 USB-C, 3 wireless
     int64_t capacity = 0;  // mAh
 
-    bool blank() const { return brandId == 0 && watts == 0 && type == 0 && port == 0 && capacity == 0; }
+    bool blank() const {
+        return brandId == 0 && watts == 0 && type == 0 && port == 0 && capacity == 0;
+    }
     auto tied() const { return std::tie(brandId, watts, type, port, capacity); }
     bool operator==(const ChargerKey& other) const { return tied() == other.tied(); }
     bool operator<(const ChargerKey& other) const { return tied() < other.tied(); }
@@ -62,7 +64,7 @@ struct StoredTest {
 // only those with an id up to lastTestId.
 struct StandingsData {
     int64_t lastTestId = 0;
-    int64_t storedTests = 0;   // every stored test, failed ones included
+    int64_t storedTests = 0;  // every stored test, failed ones included
     int64_t storedLabels = 0;
 
     struct PowerCount {

@@ -136,14 +136,16 @@ TestUpload readTestUpload(const Parameters& parameters) {
     const auto numberCharacter = [](char c) {
         return isAsciiAlphanumeric(c) || c == '.' || c == ',' || c == '-' || c == '+';
     };
-    test.levelList = optionalPlainText(parameters, "levellist", kMaxSampleListBytes, numberCharacter);
+    test.levelList =
+        optionalPlainText(parameters, "levellist", kMaxSampleListBytes, numberCharacter);
     test.timeList = optionalPlainText(parameters, "timelist", kMaxSampleListBytes, numberCharacter);
-    const auto codeCharacter = [](char c) { return isAsciiAlphanumeric(c) || c == '-' || c == '_'; };
+    const auto codeCharacter = [](char c) {
+        return isAsciiAlphanumeric(c) || c == '-' || c == '_';
+    };
     test.languageCode = optionalPlainText(parameters, "language_code", 16, codeCharacter);
     test.regionCode = optionalPlainText(parameters, "region_code", 16, codeCharacter);
-    test.version = optionalPlainText(parameters, "version", 32, [](char c) {
-        return c > ' ' && c < 0x7F;
-    });
+    test.version =
+        optionalPlainText(parameters, "version", 32, [](char c) { return c > ' ' && c < 0x7F; });
     return test;
 }
 
@@ -161,10 +163,14 @@ ChargerLabel readChargerLabel(const Parameters& parameters) {
 
 const char* languageCode(Language language) {
     switch (language) {
-        case Language::SimplifiedChinese: return "zh_CN";
-        case Language::TraditionalChinese: return "zh_TW";
-        case Language::Japanese: return "ja";
-        case Language::English: break;
+        case Language::SimplifiedChinese:
+            return "zh_CN";
+        case Language::TraditionalChinese:
+            return "zh_TW";
+        case Language::Japanese:
+            return "ja";
+        case Language::English:
+            break;
     }
     return "en";
 }
@@ -180,7 +186,8 @@ LeaderboardQuery readLeaderboardQuery(const Parameters& parameters,
         }
         query.model = std::move(*model);
     }
-    if (const std::optional<std::string> lang = single(parameters, "lang"); lang && !lang->empty()) {
+    if (const std::optional<std::string> lang = single(parameters, "lang");
+        lang && !lang->empty()) {
         for (const Language language : kLanguages) {
             if (*lang == languageCode(language)) {
                 query.language = language;

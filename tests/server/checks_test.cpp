@@ -20,17 +20,22 @@ TEST(TextChecks, CleanTextIsValidUtf8WithoutControlsWithinItsLength) {
         {"充電器 ランキング", true},
         {"emoji 🔌", true},
         {"", true},
-        {"\xff", false},                   // not UTF-8 at all
-        {"\xc0\xaf", false},               // overlong "/"
-        {"\xed\xa0\x80", false},           // a surrogate
-        {"\xf4\x90\x80\x80", false},       // above U+10FFFF
-        {"\xe5\x85", false},               // cut short
+        {"\xff", false},              // not UTF-8 at all
+        {"\xc0\xaf", false},          // overlong "/"
+        {"\xed\xa0\x80", false},      // a surrogate
+        {"\xf4\x90\x80\x80", false},  // above U+10FFFF
+        {"\xe5\x85", false},          // cut short
         {"tab\there", false},
         {"del\x7f", false},
-        {"c1 \xc2\x85", false},            // NEL
+        {"c1 \xc2\x85", false},  // NEL
         {std::string(64, 'a'), true},
         {std::string(65, 'a'), false},
-        {[] { std::string s; for (int i = 0; i < 64; ++i) s += "充"; return s; }(), true},
+        {[] {
+             std::string s;
+             for (int i = 0; i < 64; ++i) s += "充";
+             return s;
+         }(),
+         true},
     };
     for (const auto& c : cases) EXPECT_EQ(isCleanText(c.text, 64), c.clean) << c.text;
 }
@@ -66,12 +71,17 @@ TEST(BrandList, ReadsTheClientsFormatAndNamesTheFirstFault) {
         {"{", "not JSON"},
         {R"({"brand_id": 1})", "not a JSON array"},
         {R"([1])", "brand 1: not an object"},
-        {R"([{"brand_id": "7", "brand_name_en": "A", "brand_name_cn": "A"}])", "brand 1: \"brand_id\""},
-        {R"([{"brand_id": 0, "brand_name_en": "A", "brand_name_cn": "A"}])", "brand 1: \"brand_id\""},
+        {R"([{"brand_id": "7", "brand_name_en": "A", "brand_name_cn": "A"}])",
+         "brand 1: \"brand_id\""},
+        {R"([{"brand_id": 0, "brand_name_en": "A", "brand_name_cn": "A"}])",
+         "brand 1: \"brand_id\""},
         {R"([{"brand_id": 1, "brand_name_en": "A", "brand_name_cn": "A"},
-             {"brand_id": 1, "brand_name_en": "B", "brand_name_cn": "B"}])", "brand 2: \"brand_id\" 1 is listed twice"},
-        {R"([{"brand_id": 1, "brand_name_en": "", "brand_name_cn": "A"}])", "brand 1: \"brand_name_en\""},
-        {R"([{"brand_id": 1, "brand_name_en": "A\u0007", "brand_name_cn": "A"}])", "brand 1: \"brand_name_en\""},
+             {"brand_id": 1, "brand_name_en": "B", "brand_name_cn": "B"}])",
+         "brand 2: \"brand_id\" 1 is listed twice"},
+        {R"([{"brand_id": 1, "brand_name_en": "", "brand_name_cn": "A"}])",
+         "brand 1: \"brand_name_en\""},
+        {R"([{"brand_id": 1, "brand_name_en": "A\u0007", "brand_name_cn": "A"}])",
+         "brand 1: \"brand_name_en\""},
         {R"([{"brand_id": 1, "brand_name_en": "A"}])", "brand 1: \"brand_name_cn\""},
     };
     for (const auto& c : bad) {
@@ -126,7 +136,8 @@ TEST(SqliteFile, KeepsItsDataAndSchemaAcrossRestarts) {
 
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "INSERT INTO schema_version VALUES (99)", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "INSERT INTO schema_version VALUES (99)", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(db);
     SqliteStorage newer(path);
     try {
@@ -141,7 +152,8 @@ TEST(SqliteFile, KeepsItsDataAndSchemaAcrossRestarts) {
     // A file that is no database makes the storage unavailable, not the server fail.
     const std::string garbage = (dir.path() / "garbage.db").string();
     std::FILE* file = std::fopen(garbage.c_str(), "w");
-    std::fputs("this is not a database, just some text that is long enough to be read as one...", file);
+    std::fputs("this is not a database, just some text that is long enough to be read as one...",
+               file);
     std::fclose(file);
     SqliteStorage broken(garbage);
     EXPECT_THROW(broken.readStandings(), StorageUnavailable);

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "platform/curl/local_http_server.h"
 #include "server/sqlite_storage.h"
@@ -60,7 +60,8 @@ private:
 
 class RoutesTest : public ::testing::Test {
 protected:
-    explicit RoutesTest(ServerSettings settings = figuresAtOnce()) : routes_(storage_, settings, logInto()) {
+    explicit RoutesTest(ServerSettings settings = figuresAtOnce())
+        : routes_(storage_, settings, logInto()) {
         routes_.install(server_.routes());
         server_.start();
         client_ = std::make_unique<httplib::Client>(server_.url(""));
@@ -85,22 +86,35 @@ protected:
     // A test as the app sends it; `changes` replace (or, empty, remove) parameters.
     static httplib::Params testParameters(const std::string& vendor, double start, double watt,
                                           const std::string& model = "Test Phone") {
-        return {{"date", "1700000000"}, {"watt", std::to_string(watt)},
-                {"min", "1.5"},         {"amp", "40"},
-                {"startlevel", "20"},   {"finishlevel", "100"},
-                {"userStartlevel", "21"}, {"starttime", std::to_string(start)},
-                {"finishtime", std::to_string(start + 3600)}, {"userStartTime", std::to_string(start + 5)},
-                {"averageTime", "45"},  {"levellist", "20.0,21.0,22.0"},
-                {"timelist", "700000000,700000045.5,700000090.25"}, {"model", model},
-                {"language_code", "en"}, {"region_code", "GB"},
-                {"version", "0.1.0"},   {"vindor_id", vendor}};
+        return {{"date", "1700000000"},
+                {"watt", std::to_string(watt)},
+                {"min", "1.5"},
+                {"amp", "40"},
+                {"startlevel", "20"},
+                {"finishlevel", "100"},
+                {"userStartlevel", "21"},
+                {"starttime", std::to_string(start)},
+                {"finishtime", std::to_string(start + 3600)},
+                {"userStartTime", std::to_string(start + 5)},
+                {"averageTime", "45"},
+                {"levellist", "20.0,21.0,22.0"},
+                {"timelist", "700000000,700000045.5,700000090.25"},
+                {"model", model},
+                {"language_code", "en"},
+                {"region_code", "GB"},
+                {"version", "0.1.0"},
+                {"vindor_id", vendor}};
     }
 
     static httplib::Params labelParameters(const std::string& vendor, double start,
-                                           const std::string& brand, const std::string& watts = "20") {
-        return {{"starttime", std::to_string(start)}, {"brand_id", brand},
-                {"charger_watts", watts},             {"charger_type", "1"},
-                {"charger_port", "2"},                {"charger_capacity", "0"},
+                                           const std::string& brand,
+                                           const std::string& watts = "20") {
+        return {{"starttime", std::to_string(start)},
+                {"brand_id", brand},
+                {"charger_watts", watts},
+                {"charger_type", "1"},
+                {"charger_port", "2"},
+                {"charger_capacity", "0"},
                 {"vindor_id", vendor}};
     }
 
@@ -118,13 +132,16 @@ protected:
 
     void label(const std::string& vendor, double start, const std::string& brand,
                const std::string& watts = "20") {
-        const auto reply = client_->Post("/api/charger", labelParameters(vendor, start, brand, watts));
+        const auto reply =
+            client_->Post("/api/charger", labelParameters(vendor, start, brand, watts));
         ASSERT_EQ(reply->status, 200) << reply->body;
         EXPECT_EQ(reply->body, "{}");
     }
 
     nlohmann::json leaderboard(const std::string& model = "") {
-        const auto reply = get("/api/leaderboard", model.empty() ? httplib::Params{} : httplib::Params{{"model", model}});
+        const auto reply =
+            get("/api/leaderboard",
+                model.empty() ? httplib::Params{} : httplib::Params{{"model", model}});
         EXPECT_EQ(reply->status, 200) << reply->body;
         return nlohmann::json::parse(reply->body);
     }
@@ -186,12 +203,14 @@ TEST_F(RoutesTest, BadParametersGet400AndStoreNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.path) + " " + c.parameter + "=" + c.value);
         const std::string path = c.path;
-        httplib::Params parameters = path == "/api/charger" ? labelParameters(kVendorA, 700000000, "1")
-                                     : path == "/api/test-result" ? testParameters(kVendorA, 700000000, 18)
-                                                                  : httplib::Params{};
+        httplib::Params parameters =
+            path == "/api/charger"       ? labelParameters(kVendorA, 700000000, "1")
+            : path == "/api/test-result" ? testParameters(kVendorA, 700000000, 18)
+                                         : httplib::Params{};
         parameters.erase(c.parameter);
         if (!c.value.empty()) parameters.emplace(c.parameter, c.value);
-        const auto reply = path == "/api/charger" ? client_->Post(c.path, parameters) : get(c.path, parameters);
+        const auto reply =
+            path == "/api/charger" ? client_->Post(c.path, parameters) : get(c.path, parameters);
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->status, 400);
         const auto body = nlohmann::json::parse(reply->body);
@@ -214,21 +233,24 @@ TEST_F(RoutesTest, TheTextComparesWithEveryOtherStoredTestInFourLanguages) {
     EXPECT_EQ(sendTest(kVendorA, 2, 12)["content_cn"],
               "12.0 W：目前只有另外 1 次测试，还太少，暂时无法比较。");
     sendTest(kVendorA, 3, 14);
-    sendTest(kVendorB, 3, 16);   // same start, other device: another test
-    sendTest(kVendorA, 4, 11.96); // shown as 12.0 W: a tie, not slower
-    sendTest(kVendorB, 5, -3);    // failed: stored, never compared
+    sendTest(kVendorB, 3, 16);     // same start, other device: another test
+    sendTest(kVendorA, 4, 11.96);  // shown as 12.0 W: a tie, not slower
+    sendTest(kVendorB, 5, -3);     // failed: stored, never compared
     sendTest(kVendorB, 6, 30, "Other Phone");
 
     // 13 W against 10, 12, 14, 16, 12.0 on this model and 30 elsewhere.
     const nlohmann::json reply = sendTest(kVendorB, 7, 13);
     EXPECT_EQ(reply["content"],
               "13.0 W: faster than 60% of 5 tests on Test Phone and 50% of 6 tests on all models.");
-    EXPECT_EQ(reply["content_cn"],
-              "13.0 W：超过 Test Phone 上 60% 的测试（共 5 次），超过所有机型 50% 的测试（共 6 次）。");
-    EXPECT_EQ(reply["content_tr"],
-              "13.0 W：超過 Test Phone 上 60% 的測試（共 5 次），超過所有機型 50% 的測試（共 6 次）。");
+    EXPECT_EQ(
+        reply["content_cn"],
+        "13.0 W：超过 Test Phone 上 60% 的测试（共 5 次），超过所有机型 50% 的测试（共 6 次）。");
+    EXPECT_EQ(
+        reply["content_tr"],
+        "13.0 W：超過 Test Phone 上 60% 的測試（共 5 次），超過所有機型 50% 的測試（共 6 次）。");
     EXPECT_EQ(reply["content_jp"],
-              "13.0 W：Test Phone のテスト 5 件のうち 60%、全機種のテスト 6 件のうち 50% より速い結果です。");
+              "13.0 W：Test Phone のテスト 5 件のうち 60%、全機種のテスト 6 件のうち 50% "
+              "より速い結果です。");
 
     // Sent again, the same test is stored once and still not compared with itself.
     EXPECT_EQ(sendTest(kVendorB, 7, 13), reply);
@@ -253,10 +275,11 @@ TEST_F(RoutesTest, TheTextComparesWithEveryOtherStoredTestInFourLanguages) {
 TEST_F(RoutesTest, TheLeaderboardRanksByMedianAndListsFewTestsApart) {
     // Brand 1 on 10, 20, 12 W (median 12); brand 2 on 5, 30, 14, 16 W (median 15); brand 3 on
     // two tests; brand 4 on a failed test only.
-    const std::vector<std::pair<int, double>> tests{{1, 10}, {1, 20}, {1, 12}, {2, 5}, {2, 30},
+    const std::vector<std::pair<int, double>> tests{{1, 10}, {1, 20}, {1, 12}, {2, 5},  {2, 30},
                                                     {2, 14}, {2, 16}, {3, 9},  {3, 11}, {4, -2}};
     for (size_t i = 0; i < tests.size(); ++i) {
-        sendTest(kVendorA, static_cast<double>(i), tests[i].second, i == 4 ? "Other Phone" : "Test Phone");
+        sendTest(kVendorA, static_cast<double>(i), tests[i].second,
+                 i == 4 ? "Other Phone" : "Test Phone");
         label(kVendorA, static_cast<double>(i), std::to_string(tests[i].first));
     }
     label(kVendorB, 99, "5");  // a label whose test never arrived
@@ -299,7 +322,8 @@ TEST_F(RoutesTest, TheLeaderboardRanksByMedianAndListsFewTestsApart) {
 }
 
 TEST_F(RoutesTest, ThePageShowsOutsideTextsAsText) {
-    memory_.replaceBrands({{1, "<script>alert(1)</script>", "<b>粗</b>"}, {2, "Fast & \"Friendly\"", ""}});
+    memory_.replaceBrands(
+        {{1, "<script>alert(1)</script>", "<b>粗</b>"}, {2, "Fast & \"Friendly\"", ""}});
     const std::string model = "<img src=x onerror=alert(2)>";
     for (int i = 0; i < 3; ++i) {
         sendTest(kVendorA, i, 10 + i, model);
@@ -311,33 +335,42 @@ TEST_F(RoutesTest, ThePageShowsOutsideTextsAsText) {
     const auto page = get("/", {{"model", model}});
     ASSERT_EQ(page->status, 200);
     EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
-    EXPECT_NE(page->get_header_value("Content-Security-Policy").find("default-src 'none'"), std::string::npos);
+    EXPECT_NE(page->get_header_value("Content-Security-Policy").find("default-src 'none'"),
+              std::string::npos);
     const std::string& html = page->body;
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("<img"), std::string::npos);
-    EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt; · <span class=\"part\">Wall charger</span> · "
-                        "<span class=\"part\">20 W</span> · <span class=\"part\">USB-C</span>"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find(
+            "&lt;script&gt;alert(1)&lt;/script&gt; · <span class=\"part\">Wall charger</span> · "
+            "<span class=\"part\">20 W</span> · <span class=\"part\">USB-C</span>"),
+        std::string::npos);
     EXPECT_NE(html.find("Fast &amp; &quot;Friendly&quot;"), std::string::npos);
-    EXPECT_NE(html.find("<option value=\"&lt;img src=x onerror=alert(2)&gt;\" selected>"), std::string::npos);
-    EXPECT_NE(html.find("href=\"/api/leaderboard?model=%3Cimg%20src%3Dx%20onerror%3Dalert%282%29%3E\""),
+    EXPECT_NE(html.find("<option value=\"&lt;img src=x onerror=alert(2)&gt;\" selected>"),
               std::string::npos);
+    EXPECT_NE(
+        html.find("href=\"/api/leaderboard?model=%3Cimg%20src%3Dx%20onerror%3Dalert%282%29%3E\""),
+        std::string::npos);
 
     // Chinese pages name brands by their Chinese name where they have one.
     const auto chinese = get("/", {}, {{"Accept-Language", "fr-FR, zh-TW;q=0.8, en;q=0.5"}});
     EXPECT_NE(chinese->body.find("<html lang=\"zh-Hant\">"), std::string::npos);
-    EXPECT_NE(chinese->body.find("&lt;b&gt;粗&lt;/b&gt; · <span class=\"part\">插座充電器</span>"), std::string::npos);
+    EXPECT_NE(chinese->body.find("&lt;b&gt;粗&lt;/b&gt; · <span class=\"part\">插座充電器</span>"),
+              std::string::npos);
     EXPECT_NE(get("/", {{"lang", "ja"}})->body.find("充電器ランキング"), std::string::npos);
 }
 
 TEST_F(RoutesTest, BrandsComeInTheClientsFormat) {
     const nlohmann::json starter = nlohmann::json::parse(get("/api/brands")->body);
     ASSERT_EQ(starter.size(), starterBrands().size());
-    EXPECT_EQ(starter[0], (nlohmann::json{{"brand_id", 1}, {"brand_name_en", "Anker"}, {"brand_name_cn", "安克"}}));
+    EXPECT_EQ(
+        starter[0],
+        (nlohmann::json{{"brand_id", 1}, {"brand_name_en", "Anker"}, {"brand_name_cn", "安克"}}));
 
     memory_.replaceBrands({{7, "Acme", "阿克米"}});
     EXPECT_EQ(nlohmann::json::parse(get("/api/brands")->body),
-              nlohmann::json::parse(R"([{"brand_id": 7, "brand_name_en": "Acme", "brand_name_cn": "阿克米"}])"));
+              nlohmann::json::parse(
+                  R"([{"brand_id": 7, "brand_name_en": "Acme", "brand_name_cn": "阿克米"}])"));
 }
 
 TEST_F(RoutesTest, ADatabaseThatIsDownGives503UntilItIsBack) {
@@ -369,8 +402,10 @@ TEST_F(RoutesTest, LargeBodiesGet413AndEveryRequestIsLogged) {
     server_.stop();  // a line is written once its reply is out, in no set order
     const std::vector<std::string> lines = logLines();
     ASSERT_EQ(lines.size(), 2u);
-    for (const char* logged : {" 127.0.0.1 POST /api/charger 413 ", " 127.0.0.1 GET /nowhere 404 "}) {
-        EXPECT_TRUE(lines[0].find(logged) != std::string::npos || lines[1].find(logged) != std::string::npos)
+    for (const char* logged :
+         {" 127.0.0.1 POST /api/charger 413 ", " 127.0.0.1 GET /nowhere 404 "}) {
+        EXPECT_TRUE(lines[0].find(logged) != std::string::npos ||
+                    lines[1].find(logged) != std::string::npos)
             << logged;
     }
 }

@@ -40,7 +40,8 @@ public:
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::vector<char*> argv;
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -116,7 +117,8 @@ public:
     }
 
     // Waits until standard error holds `text`; false after `limit`.
-    bool waitForText(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(20)) {
+    bool waitForText(const std::string& text,
+                     std::chrono::seconds limit = std::chrono::seconds(20)) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             if (err().find(text) != std::string::npos) return true;
@@ -139,9 +141,15 @@ private:
 class ServerProcess {
 public:
     ServerProcess(const std::string& database, std::vector<std::string> options = {}) {
-        std::vector<std::string> arguments{VOLTARO_SERVER_EXECUTABLE, "--listen", "127.0.0.1:0",
-                                           "--database", database, "--rate-limit", "0",
-                                           "--figures-seconds", "0"};
+        std::vector<std::string> arguments{VOLTARO_SERVER_EXECUTABLE,
+                                           "--listen",
+                                           "127.0.0.1:0",
+                                           "--database",
+                                           database,
+                                           "--rate-limit",
+                                           "0",
+                                           "--figures-seconds",
+                                           "0"};
         arguments.insert(arguments.end(), options.begin(), options.end());
         process_ = std::make_unique<ChildProcess>(arguments);
         const std::string marker = "listening on http://127.0.0.1:";
@@ -241,7 +249,8 @@ private:
                 const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
                 const int database = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
                 sockaddr_in target = loopback(targetPort_);
-                if (client >= 0 && connect(database, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
+                if (client >= 0 &&
+                    connect(database, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
                     kept.emplace_back(client, database);
                 } else {
                     if (client >= 0) ::close(client);

@@ -1,6 +1,8 @@
 // voltaro-server as a process on 127.0.0.1, driven by the app's own service client, on SQLite
 // and on PostgreSQL (VOLTARO_TEST_POSTGRESQL_URL: a cluster the test may create databases in),
 // and its page in headless Chromium.
+#include "server/server_process.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -12,7 +14,6 @@
 #include "platform/curl/run_until.h"
 #include "platform/paths.h"
 #include "platform/system_main_loop.h"
-#include "server/server_process.h"
 #include "service/utility.h"
 #include "store/brand_catalogue.h"
 #include "support/temp_dir.h"
@@ -56,7 +57,8 @@ struct PostgresAddress {
         if (question != std::string::npos) options = url.substr(question);
     }
     std::string url(const std::string& database, int atPort = 0) const {
-        return prefix + host + ":" + std::to_string(atPort != 0 ? atPort : port) + "/" + database + options;
+        return prefix + host + ":" + std::to_string(atPort != 0 ? atPort : port) + "/" + database +
+               options;
     }
 };
 
@@ -103,9 +105,9 @@ private:
     std::string name_;
 };
 
-#define SKIP_WITHOUT_DATABASE(database)                                                         \
-    if ((database).url().empty())                                                               \
-    GTEST_SKIP() << "VOLTARO_TEST_POSTGRESQL_URL is not set: no PostgreSQL cluster to test "   \
+#define SKIP_WITHOUT_DATABASE(database)                                                      \
+    if ((database).url().empty())                                                            \
+    GTEST_SKIP() << "VOLTARO_TEST_POSTGRESQL_URL is not set: no PostgreSQL cluster to test " \
                     "against (.ci/run starts one with scripts/throwaway-postgresql)"
 
 void writeFile(const std::filesystem::path& path, const std::string& text) {
@@ -118,19 +120,26 @@ const char* kTestBrands = R"([
 ])";
 
 httplib::Params testParameters(int device, double start, double watt, const std::string& model) {
-    return {{"watt", std::to_string(watt)}, {"starttime", std::to_string(start)},
-            {"model", model}, {"vindor_id", kVendors[device]}};
+    return {{"watt", std::to_string(watt)},
+            {"starttime", std::to_string(start)},
+            {"model", model},
+            {"vindor_id", kVendors[device]}};
 }
 
 httplib::Params labelParameters(int device, double start, int brand) {
-    return {{"starttime", std::to_string(start)}, {"brand_id", std::to_string(brand)},
-            {"charger_watts", "20"}, {"charger_type", "1"}, {"charger_port", "2"},
-            {"charger_capacity", "0"}, {"vindor_id", kVendors[device]}};
+    return {{"starttime", std::to_string(start)},
+            {"brand_id", std::to_string(brand)},
+            {"charger_watts", "20"},
+            {"charger_type", "1"},
+            {"charger_port", "2"},
+            {"charger_capacity", "0"},
+            {"vindor_id", kVendors[device]}};
 }
 
 nlohmann::json leaderboardOf(const ServerProcess& server, const std::string& model) {
     httplib::Client client(server.url());
-    const auto reply = client.Get("/api/leaderboard", httplib::Params{{"model", model}}, httplib::Headers{});
+    const auto reply =
+        client.Get("/api/leaderboard", httplib::Params{{"model", model}}, httplib::Headers{});
     if (!reply || reply->status != 200) return nullptr;
     return nlohmann::json::parse(reply->body);
 }
@@ -141,7 +150,8 @@ class AppClient {
 public:
     AppClient(const ServerProcess& server, const std::filesystem::path& dataDirectory)
         : utility_(http_,
-                   {server.url("/api/brands"), server.url("/api/test-result"), server.url("/api/charger")},
+                   {server.url("/api/brands"), server.url("/api/test-result"),
+                    server.url("/api/charger")},
                    {saveBrandCatalogue, [this] { return languageFlag; }, [this] { return vendor_; },
                     [] { return std::string("Test Phone"); }}) {
         Paths::setDataDirectory(dataDirectory);
@@ -157,9 +167,12 @@ public:
     // The text the service answers for a test of `device`.
     std::string upload(int device, double watt) {
         vendor_ = kVendors[device];
-        const TestRecord record{{"date", 1.7e9},        {"watt", watt},
-                                {"starttime", startOf(device)}, {"finishtime", 700003600.5},
-                                {"startlevel", 20},     {"finishlevel", 100}};
+        const TestRecord record{{"date", 1.7e9},
+                                {"watt", watt},
+                                {"starttime", startOf(device)},
+                                {"finishtime", 700003600.5},
+                                {"startlevel", 20},
+                                {"finishlevel", 100}};
         std::string text;
         utility_.uploadTestResult(record, "700000000.5,700000060.5", "20.0,21.0",
                                   [&](const std::string& reply, float) { text = reply; });
@@ -170,8 +183,12 @@ public:
     bool label(int device, int brand) {
         vendor_ = kVendors[device];
         bool labelled = false;
-        utility_.uploadChargerConfig({{"starttime", startOf(device)}, {"brandid", brand}, {"watts", 20},
-                                      {"type", 1}, {"port", 2}, {"capacity", 0}},
+        utility_.uploadChargerConfig({{"starttime", startOf(device)},
+                                      {"brandid", brand},
+                                      {"watts", 20},
+                                      {"type", 1},
+                                      {"port", 2},
+                                      {"capacity", 0}},
                                      [&] { labelled = true; });
         return runUntil(loop_, [&] { return labelled; });
     }
@@ -195,10 +212,14 @@ TEST_P(ServiceEndToEnd, TheAppsClientGetsBrandsTextsAndRankedLabels) {
     const auto brandFile = database.folder() / "brands.json";
     writeFile(brandFile, kTestBrands);
     std::string err;
-    ASSERT_EQ(runServerCommand({"brands", "import", brandFile.string(), "--database", database.url()}, &err), 0)
+    ASSERT_EQ(runServerCommand(
+                  {"brands", "import", brandFile.string(), "--database", database.url()}, &err),
+              0)
         << err;
     writeFile(brandFile, "[{\"brand_id\": 1}]");
-    EXPECT_EQ(runServerCommand({"brands", "import", brandFile.string(), "--database", database.url()}, &err), 1);
+    EXPECT_EQ(runServerCommand(
+                  {"brands", "import", brandFile.string(), "--database", database.url()}, &err),
+              1);
     EXPECT_NE(err.find("brand 1: \"brand_name_en\""), std::string::npos) << err;
 
     ServerProcess server(database.url());
@@ -207,16 +228,21 @@ TEST_P(ServiceEndToEnd, TheAppsClientGetsBrandsTextsAndRankedLabels) {
     EXPECT_EQ(loadBrandCatalogue(),
               (std::vector<BrandRecord>{
                   {{"brandid", "12"}, {"brand_name_en", "Voltwerk"}, {"brand_name_cn", "伏特工坊"}},
-                  {{"brandid", "30"}, {"brand_name_en", "Kettle & Plug"}, {"brand_name_cn", "壶与插头"}}}));
+                  {{"brandid", "30"},
+                   {"brand_name_en", "Kettle & Plug"},
+                   {"brand_name_cn", "壶与插头"}}}));
 
     // Six devices send a test each; the last is compared with the other five.
-    for (int device = 0; device < 5; ++device) EXPECT_FALSE(app->upload(device, 10 + device).empty());
-    EXPECT_EQ(app->upload(5, 15),
-              "15.0 W: faster than 100% of 5 tests on Test Phone and 100% of 5 tests on all models.");
+    for (int device = 0; device < 5; ++device)
+        EXPECT_FALSE(app->upload(device, 10 + device).empty());
+    EXPECT_EQ(
+        app->upload(5, 15),
+        "15.0 W: faster than 100% of 5 tests on Test Phone and 100% of 5 tests on all models.");
     app->languageFlag = "4";
     // Sent again: still one test, and not compared with itself.
     EXPECT_EQ(app->upload(2, 12),
-              "12.0 W：Test Phone のテスト 5 件のうち 40%、全機種のテスト 5 件のうち 40% より速い結果です。");
+              "12.0 W：Test Phone のテスト 5 件のうち 40%、全機種のテスト 5 件のうち 40% "
+              "より速い結果です。");
 
     // Three devices label their tests with the same charger: it is ranked.
     for (int device = 0; device < 3; ++device) ASSERT_TRUE(app->label(device, 12));
@@ -249,7 +275,11 @@ TEST(PostgreSQLServers, TwoServersSeeEachOthersWrites) {
     httplib::Client toSecond(second.url());
     for (int device = 0; device < 6; ++device) {
         auto& client = device % 2 == 0 ? toFirst : toSecond;
-        ASSERT_EQ(client.Get("/api/test-result", testParameters(device, 1, 10 + device, "Test Phone"), httplib::Headers{})->status, 200);
+        ASSERT_EQ(client
+                      .Get("/api/test-result", testParameters(device, 1, 10 + device, "Test Phone"),
+                           httplib::Headers{})
+                      ->status,
+                  200);
     }
     for (int device = 0; device < 3; ++device) {
         ASSERT_EQ(toSecond.Post("/api/charger", labelParameters(device, 1, 30))->status, 200);
@@ -269,7 +299,8 @@ TEST(PostgreSQLServers, ADatabaseThatGoesAwayGives503AndIsReconnected) {
     ServerProcess server(cluster.url(database.name(), relay.port()));
     httplib::Client client(server.url());
     const auto send = [&](int device) {
-        const auto reply = client.Get("/api/test-result", testParameters(device, 1, 12, "Test Phone"), httplib::Headers{});
+        const auto reply = client.Get(
+            "/api/test-result", testParameters(device, 1, 12, "Test Phone"), httplib::Headers{});
         return reply ? reply->status : 0;
     };
     ASSERT_EQ(send(0), 200) << server.process().err();
@@ -286,7 +317,8 @@ TEST(PostgreSQLServers, ADatabaseThatGoesAwayGives503AndIsReconnected) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_EQ(status, 200) << server.process().err();
-    const auto reply = client.Get("/api/test-result", testParameters(2, 1, 14, "Test Phone"), httplib::Headers{});
+    const auto reply =
+        client.Get("/api/test-result", testParameters(2, 1, 14, "Test Phone"), httplib::Headers{});
     ASSERT_TRUE(reply);
     EXPECT_NE(reply->body.find("(2 so far)"), std::string::npos) << reply->body;
 }
@@ -309,43 +341,62 @@ TEST(LeaderboardPage, ChromiumShowsTheRankingWithOutsideTextsAsText) {
     writeFile(brandFile, R"([
       {"brand_id": 12, "brand_name_en": "Voltwerk", "brand_name_cn": "伏特工坊"},
       {"brand_id": 66, "brand_name_en": "<script>document.title='owned'</script>", "brand_name_cn": ""}])");
-    ASSERT_EQ(runServerCommand({"brands", "import", brandFile.string(), "--database", database.url()}), 0);
+    ASSERT_EQ(
+        runServerCommand({"brands", "import", brandFile.string(), "--database", database.url()}),
+        0);
     ServerProcess server(database.url());
     httplib::Client client(server.url());
     // Voltwerk measured 20, 21, 22 W; the other brand 10, 11, 12 W; one more Voltwerk test on a
     // second model stays unranked there.
     for (int device = 0; device < 6; ++device) {
-        ASSERT_EQ(client.Get("/api/test-result", testParameters(device, 1, device < 3 ? 20 + device : 7 + device, "Test Phone"), httplib::Headers{})->status, 200);
-        ASSERT_EQ(client.Post("/api/charger", labelParameters(device, 1, device < 3 ? 12 : 66))->status, 200);
+        ASSERT_EQ(
+            client
+                .Get("/api/test-result",
+                     testParameters(device, 1, device < 3 ? 20 + device : 7 + device, "Test Phone"),
+                     httplib::Headers{})
+                ->status,
+            200);
+        ASSERT_EQ(
+            client.Post("/api/charger", labelParameters(device, 1, device < 3 ? 12 : 66))->status,
+            200);
     }
-    ASSERT_EQ(client.Get("/api/test-result", testParameters(0, 2, 15, "Tablet"), httplib::Headers{})->status, 200);
+    ASSERT_EQ(
+        client.Get("/api/test-result", testParameters(0, 2, 15, "Tablet"), httplib::Headers{})
+            ->status,
+        200);
     ASSERT_EQ(client.Post("/api/charger", labelParameters(0, 2, 12))->status, 200);
 
     const auto dom = database.folder() / "dom.html";
     ChildProcess browser({chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                           "--no-first-run", "--disable-background-networking",
                           "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
-                          "--user-data-dir=" + (database.folder() / "profile").string(), "--dump-dom",
-                          server.url("/?model=Tablet&lang=en")},
+                          "--user-data-dir=" + (database.folder() / "profile").string(),
+                          "--dump-dom", server.url("/?model=Tablet&lang=en")},
                          dom.string());
     ASSERT_EQ(browser.waitFor(std::chrono::seconds(60)), 0) << browser.err();
     std::ifstream in(dom);
     const std::string shown((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    EXPECT_NE(shown.find("<title>Charger leaderboard · Voltaro</title>"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("<title>Charger leaderboard · Voltaro</title>"), std::string::npos)
+        << shown;
     EXPECT_EQ(shown.find("<script"), std::string::npos);
     const auto tablet = shown.find("<h2>Tablet</h2>");
     const auto unrankedOnTablet = shown.find("Fewer than 3 tests, not ranked yet", tablet);
-    const auto tabletCharger = shown.find("Voltwerk · <span class=\"part\">Wall charger</span>", unrankedOnTablet);
+    const auto tabletCharger =
+        shown.find("Voltwerk · <span class=\"part\">Wall charger</span>", unrankedOnTablet);
     const auto all = shown.find("<h2>All models</h2>", tabletCharger);
-    const auto first = shown.find("<span class=\"rank\">1</span><span class=\"name\">Voltwerk · ", all);
+    const auto first =
+        shown.find("<span class=\"rank\">1</span><span class=\"name\">Voltwerk · ", all);
     const auto second = shown.find(
-        "<span class=\"rank\">2</span><span class=\"name\">&lt;script&gt;document.title='owned'&lt;/script&gt; · ", first);
+        "<span class=\"rank\">2</span><span "
+        "class=\"name\">&lt;script&gt;document.title='owned'&lt;/script&gt; · ",
+        first);
     for (const size_t at : {tablet, unrankedOnTablet, tabletCharger, all, first, second}) {
         EXPECT_NE(at, std::string::npos) << shown;
     }
     EXPECT_NE(shown.find("median 20.5 W · 4 tests", first), std::string::npos);
-    EXPECT_NE(shown.find("<option value=\"Tablet\" selected=\"\">Tablet (1)</option>"), std::string::npos);
+    EXPECT_NE(shown.find("<option value=\"Tablet\" selected=\"\">Tablet (1)</option>"),
+              std::string::npos);
 }
 
 }  // namespace
