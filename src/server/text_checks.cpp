@@ -14,24 +14,27 @@ std::optional<char32_t> nextCodePoint(std::string_view text, size_t& i) {
         ++i;
         return lead;
     }
-    size_t length = 0;
-    char32_t value = 0;
-    char32_t smallest = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F, smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F, smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07, smallest = 0x10000;
-    } else {
-        return std::nullopt;
+    // Lead byte forms of the sequences of 2, 3 and 4 bytes.
+    struct Form {
+        unsigned char mask, marker, payload;
+        size_t length;
+        char32_t smallest;  // anything below has a shorter form
+    };
+    static constexpr Form kForms[] = {
+        {0xE0, 0xC0, 0x1F, 2, 0x80}, {0xF0, 0xE0, 0x0F, 3, 0x800}, {0xF8, 0xF0, 0x07, 4, 0x10000}};
+    const Form* form = nullptr;
+    for (const Form& candidate : kForms) {
+        if ((lead & candidate.mask) == candidate.marker) form = &candidate;
     }
+    if (form == nullptr) return std::nullopt;
+    const size_t length = form->length;
+    char32_t value = lead & form->payload;
     if (i + length > text.size()) return std::nullopt;
     for (size_t k = 1; k < length; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return std::nullopt;
         value = (value << 6) | (byte(i + k) & 0x3F);
     }
-    if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    if (value < form->smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
         return std::nullopt;
     }
     i += length;
