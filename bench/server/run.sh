@@ -27,6 +27,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Percentiles of the time the server itself took (its log: from reading a request to having sent
+# the reply), which the load of other programs on the machine hardly touches.
+server_side() {
+  local log=$1 path=$2
+  grep " GET $path 200 " "$log" | awk '{t=$NF; sub("ms","",t); print t}' | sort -g |
+    awk '{a[NR]=$1} END {if (NR) printf "   server side: p50 %.2fms, p99 %.2fms of %d requests\n", a[int(NR*0.5)+1], a[int(NR*0.99)], NR}'
+}
+
 measure() {
   local engine=$1 database=$2
   echo "== $engine: seeding"
@@ -48,6 +56,10 @@ measure() {
   kill -TERM "$server_pid"
   wait "$server_pid" || true
   server_pid=""
+  echo "== $engine: GET /"
+  server_side "$work/$engine.log" /
+  echo "== $engine: GET /api/test-result"
+  server_side "$work/$engine.log" /api/test-result
   echo "== $engine: $(grep -c ' 200 ' "$work/$engine.log") requests answered with 200," \
     "$(grep -c ' [45][0-9][0-9] ' "$work/$engine.log" || true) refused or failed"
 }

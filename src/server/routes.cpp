@@ -1,6 +1,7 @@
 #include "server/routes.h"
 
 #include <httplib.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <ctime>
@@ -62,6 +63,48 @@ std::string utcNow() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
     return text;
+}
+
+// The gzip form of a text, or nothing when zlib fails.
+std::string gzipped(const std::string& text) {
+    z_stream stream{};
+    // 15 + 16: the largest window, with a gzip header.
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) !=
+        Z_OK) {
+        return {};
+    }
+    std::string packed(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    const bool done = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    return done ? packed : std::string();
+}
+
+bool acceptsGzip(const httplib::Request& request) {
+    const std::string accepted = request.get_header_value("Accept-Encoding");
+    const size_t at = accepted.find("gzip");
+    return at != std::string::npos && accepted.compare(at, 8, "gzip;q=0") != 0;
+}
+
+// Sends a text kept with the figures as it is, never compressed anew for each request (which
+// cpp-httplib would otherwise do for HTML). `packed` is its gzip form, when there is one.
+void sendKept(const httplib::Request& request, httplib::Response& response,
+              std::shared_ptr<const std::string> text,
+              const std::shared_ptr<const std::string>& packed, const char* type) {
+    if (packed && !packed->empty() && acceptsGzip(request)) {
+        text = packed;
+        response.set_header("Content-Encoding", "gzip");
+    }
+    const size_t size = text->size();
+    response.set_content_provider(
+        size, type, [text](size_t offset, size_t length, httplib::DataSink& sink) {
+            sink.write(text->data() + offset, std::min(length, text->size() - offset));
+            return true;
+        });
 }
 
 void writeToStandardError(const std::string& line) {
@@ -202,15 +245,19 @@ void Routes::install(httplib::Server& server) {
             const bool languageChosen = !request.get_param_value("lang").empty();
             const auto figures = figures_.current();
             const auto make = [&] { return leaderboardPage(*figures, query, languageChosen); };
-            // Pages of models nobody tested are made anew each time rather than kept.
-            const auto page = !query.model || figures->knows(*query.model)
-                                  ? figures->rendered("page\n" + query.model.value_or("") + "\n" +
-                                                          languageCode(query.language) +
-                                                          (languageChosen ? "!" : ""),
-                                                      make)
-                                  : std::make_shared<const std::string>(make());
+            std::shared_ptr<const std::string> page;
+            std::shared_ptr<const std::string> packed;
+            if (!query.model || figures->knows(*query.model)) {
+                const std::string key = "page\n" + query.model.value_or("") + "\n" +
+                                        languageCode(query.language) + (languageChosen ? "!" : "");
+                page = figures->rendered(key, make);
+                packed = figures->rendered(key + "\ngzip", [&] { return gzipped(*page); });
+            } else {
+                // Pages of models nobody tested are made anew each time rather than kept.
+                page = std::make_shared<const std::string>(make());
+            }
             response.set_header("Cache-Control", "public, max-age=5");
-            response.set_header("Vary", "Accept-Language");
+            response.set_header("Vary", "Accept-Language, Accept-Encoding");
             // No scripts at all, whatever a text might hold; styles only from the page itself.
             response.set_header(
                 "Content-Security-Policy",
@@ -218,7 +265,7 @@ void Routes::install(httplib::Server& server) {
                 "base-uri 'none'; frame-ancestors 'none'");
             response.set_header("X-Content-Type-Options", "nosniff");
             response.set_header("Referrer-Policy", "no-referrer");
-            response.set_content(*page, "text/html; charset=utf-8");
+            sendKept(request, response, page, packed, "text/html; charset=utf-8");
         }));
 
     server.Get("/api/leaderboard",

@@ -358,6 +358,12 @@ TEST_F(RoutesTest, ThePageShowsOutsideTextsAsText) {
     EXPECT_NE(chinese->body.find("&lt;b&gt;粗&lt;/b&gt; · <span class=\"part\">插座充電器</span>"),
               std::string::npos);
     EXPECT_NE(get("/", {{"lang", "ja"}})->body.find("充電器ランキング"), std::string::npos);
+
+    // Browsers get the page in the gzip form kept with it, never compressed anew per request.
+    const auto packed = get("/", {{"model", model}}, {{"Accept-Encoding", "gzip, deflate, br"}});
+    EXPECT_EQ(packed->get_header_value("Content-Encoding"), "gzip");
+    EXPECT_EQ(packed->body, html);  // as the client unpacked it
+    EXPECT_FALSE(get("/", {}, {{"Accept-Encoding", "br"}})->has_header("Content-Encoding"));
 }
 
 TEST_F(RoutesTest, BrandsComeInTheClientsFormat) {
