@@ -288,6 +288,9 @@ ResultSnapshot TestSession::snapshot() const {
     s.userStartlevel = static_cast<double>(userStartlevel_);
     s.levelList = window_.levelList;
     s.timeList = window_.timeList;
+    s.batteryCapacity = currentmAh_;
+    s.maxChargingWatts = device_.maxChargingWatts();
+    s.modelIdentifier = device_.modelIdentifier();
     return s;
 }
 

@@ -5,6 +5,7 @@
 #include "extensions/number_text.h"
 #include "platform/log.h"
 #include "platform/plist/list_file.h"
+#include "store/kept_samples.h"
 
 namespace voltaro {
 
@@ -34,7 +35,11 @@ bool applyChargerToHistory(int64_t brandid, int64_t watts, int64_t type, int64_t
 
 bool clearHistory() {
     const bool saved = saveHistory({});
-    if (saved) log::debug(log::Category::Store, "save is success");
+    if (saved) {
+        log::debug(log::Category::Store, "save is success");
+        // The curves go with their records; a leftover entry matches no record.
+        clearKeptSamples();
+    }
     return saved;
 }
 

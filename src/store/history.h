@@ -22,7 +22,8 @@ bool saveHistory(const std::vector<TestRecord>& records);
 bool applyChargerToHistory(int64_t brandid, int64_t watts, int64_t type, int64_t port,
                            int64_t capacity, double startTime);
 
-// Saves an empty history; logs "save is success" when written.
+// Saves an empty history; logs "save is success" when written, and then forgets the kept
+// samples too.
 bool clearHistory();
 
 // A record's "starttime", 0.0 when it has none.

@@ -4,6 +4,7 @@
 #include "platform/log.h"
 #include "platform/plist/list_file.h"
 #include "store/history.h"
+#include "store/kept_samples.h"
 
 namespace voltaro {
 namespace {
@@ -16,6 +17,18 @@ std::string joined(const std::vector<Number>& values, Format format) {
         text += format(values[i]);
     }
     return text;
+}
+
+KeptSamples samplesOf(const ResultSnapshot& snapshot) {
+    KeptSamples samples;
+    samples.starttime = snapshot.starttime;
+    samples.finishtime = snapshot.finishtime;
+    samples.times = snapshot.timeList;
+    samples.levels.assign(snapshot.levelList.begin(), snapshot.levelList.end());
+    samples.batteryCapacity = snapshot.batteryCapacity;
+    samples.maxChargingWatts = snapshot.maxChargingWatts;
+    samples.model = snapshot.modelIdentifier;
+    return samples;
 }
 
 }  // namespace
@@ -80,6 +93,10 @@ bool HistoryRecorder::appendSnapshot(const ResultSnapshot& snapshot,
     if (!saved) {
         log::debug(log::Category::Store, "history not written: the result is not kept");
         return false;
+    }
+    // The record stands without them: its curve then shows only its first and last sample.
+    if (!keepSamples(samplesOf(snapshot))) {
+        log::debug(log::Category::Store, "samples not written: the curve keeps only the ends");
     }
     if (upload_) {
         upload_(record, sampleTimesText(snapshot.timeList), sampleLevelsText(snapshot.levelList));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -60,6 +61,10 @@ struct ResultSnapshot {
     std::vector<float> levelList;
     std::vector<double> timeList;
     std::optional<double> kernelWatt;  // beside the estimate, never part of it
+    // The figures the result was worked out with, kept with the samples.
+    int64_t batteryCapacity = 0;
+    int64_t maxChargingWatts = 0;
+    std::string modelIdentifier = {};
 };
 
 }  // namespace voltaro

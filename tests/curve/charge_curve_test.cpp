@@ -1,0 +1,221 @@
+// The curve of a test: which samples are drawn, the power of each step, the axes and the scaling
+// into a drawing area.
+
+#include "curve/charge_curve.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace voltaro {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+// The default model's battery and cap: one percent of 2716 mAh in a minute is 8.1 W.
+constexpr StepFigures kDefault{2716, 30};
+constexpr double kOneStepAMinute = 8.1;
+
+struct CurveCase {
+    const char* name;
+    std::vector<double> times;
+    std::vector<double> levels;
+    StepFigures figures;
+    std::vector<double> seconds;  // of the samples drawn
+    std::vector<double> drawnLevels;
+    std::vector<double> watts;  // of each step; NaN: no power
+    size_t leftOut;
+};
+
+class MakeChargeCurve : public ::testing::TestWithParam<CurveCase> {};
+
+TEST_P(MakeChargeCurve, DrawsTheReadableSamplesAndWorksOutEachStep) {
+    const CurveCase& c = GetParam();
+    const ChargeCurve curve = makeChargeCurve(c.times, c.levels, c.figures);
+    ASSERT_EQ(curve.samples.size(), c.seconds.size());
+    for (size_t i = 0; i < c.seconds.size(); ++i) {
+        EXPECT_EQ(curve.samples[i].seconds, c.seconds[i]) << i;
+        EXPECT_EQ(curve.samples[i].level, c.drawnLevels[i]) << i;
+    }
+    ASSERT_EQ(curve.steps.size(), c.watts.size());
+    for (size_t i = 0; i < c.watts.size(); ++i) {
+        EXPECT_EQ(curve.steps[i].fromSeconds, c.seconds[i]);
+        EXPECT_EQ(curve.steps[i].toSeconds, c.seconds[i + 1]);
+        if (std::isnan(c.watts[i])) {
+            EXPECT_FALSE(curve.steps[i].watts.has_value()) << i;
+        } else {
+            ASSERT_TRUE(curve.steps[i].watts.has_value()) << i;
+            EXPECT_NEAR(*curve.steps[i].watts, c.watts[i], 1e-4) << i;
+        }
+    }
+    EXPECT_EQ(curve.leftOut, c.leftOut);
+    EXPECT_FALSE(curve.endsOnly);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MakeChargeCurve,
+    ::testing::Values(
+        CurveCase{"OneSample", {5000}, {50}, kDefault, {0}, {50}, {}, 0},
+        CurveCase{"TwoSamples", {5000, 5060}, {50, 51}, kDefault, {0, 60}, {50, 51},
+                  {kOneStepAMinute}, 0},
+        // Less than a whole second gives no result, as for the test itself.
+        CurveCase{"EqualTimes", {5000, 5000.5, 5060.5}, {50, 51, 52}, kDefault, {0, 0.5, 60.5},
+                  {50, 51, 52}, {kNaN, kOneStepAMinute}, 0},
+        CurveCase{"ALevelThatFalls", {5000, 5060}, {51, 50}, kDefault, {0, 60}, {51, 50},
+                  {-kOneStepAMinute}, 0},
+        // Ten seconds a percent is 48.6 W: held to the cap, as the result is.
+        CurveCase{"CappedStep", {5000, 5010}, {50, 51}, kDefault, {0, 10}, {50, 51}, {30}, 0},
+        CurveCase{"UnreadableValuesAreLeftOut",
+                  {5000, kNaN, 1e300, 5060, 5030, kInf, 5120, 5180},
+                  {50, 51, 51, 51, 52, 52, kNaN, 1e9},
+                  kDefault, {0, 60}, {50, 51}, {kOneStepAMinute}, 6},
+        CurveCase{"TheLongerListsExtraEntriesAreLeftOut", {5000, 5060, 5120}, {50, 51}, kDefault,
+                  {0, 60}, {50, 51}, {kOneStepAMinute}, 1},
+        CurveCase{"WithoutABatteryTheStepsHaveNoPower", {5000, 5060}, {50, 51}, StepFigures{0, 30},
+                  {0, 60}, {50, 51}, {kNaN}, 0},
+        CurveCase{"AnAbsurdBatteryIsNone", {5000, 5060}, {50, 51}, StepFigures{1000000000000, 30},
+                  {0, 60}, {50, 51}, {kNaN}, 0},
+        CurveCase{"NoSamples", {}, {}, kDefault, {}, {}, {}, 0}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(CurveOfRecord, UsesTheKeptSamplesElseTheRecordsEnds) {
+    const TestRecord record = {{"starttime", 5000}, {"finishtime", 5600}, {"startlevel", 50},
+                               {"finishlevel", 60}, {"watt", 9.5}};
+    KeptSamples kept;
+    kept.times = {5000, 5060, 5600};
+    kept.levels = {50, 51, 60};
+    kept.batteryCapacity = 2716;
+    kept.maxChargingWatts = 30;
+    const ChargeCurve full = curveOfRecord(record, kept);
+    EXPECT_FALSE(full.endsOnly);
+    EXPECT_EQ(full.samples.size(), 3u);
+
+    // Without them (or with none readable) the record's first and last sample and its power.
+    kept.times = {kNaN};
+    for (const auto& samples : {std::optional<KeptSamples>{}, std::optional<KeptSamples>{kept}}) {
+        const ChargeCurve ends = curveOfRecord(record, samples);
+        EXPECT_TRUE(ends.endsOnly);
+        ASSERT_EQ(ends.samples.size(), 2u);
+        EXPECT_EQ(ends.duration(), 600);
+        ASSERT_EQ(ends.steps.size(), 1u);
+        EXPECT_EQ(ends.steps[0].watts, 9.5);
+    }
+
+    // A hand-edited record: its unreadable power is none, its ends drawn as far as they can be.
+    const ChargeCurve edited = curveOfRecord(
+        {{"starttime", 5000}, {"finishtime", kInf}, {"startlevel", 50}, {"watt", kNaN}}, {});
+    EXPECT_EQ(edited.samples.size(), 1u);
+    EXPECT_EQ(edited.leftOut, 1u);
+}
+
+struct AxisCase {
+    std::vector<double> seconds;
+    std::vector<double> levels;
+    std::vector<double> watts;
+    Axis time;  // lowest, highest, tickStep
+    Axis level;
+    Axis power;
+};
+
+TEST(AxesOf, CoverTheSamplesWithRoundTicks) {
+    const std::vector<AxisCase> cases = {
+        // One sample: a minute of time, ten percent of level, a watt of power.
+        {{0}, {100}, {}, {0, 60, 10, {}}, {90, 100, 2, {}}, {0, 1, 0.5, {}}},
+        {{0, 45}, {53, 54}, {8.1}, {0, 50, 10, {}}, {50, 60, 2, {}}, {0, 10, 5, {}}},
+        {{0, 1250}, {53, 80}, {17}, {0, 1500, 300, {}}, {50, 80, 10, {}}, {0, 20, 5, {}}},
+        {{0, 10800}, {0, 100}, {-8.1, 30}, {0, 10800, 1800, {}}, {0, 100, 20, {}},
+         {-10, 30, 10, {}}},
+    };
+    for (const AxisCase& c : cases) {
+        ChargeCurve curve;
+        for (size_t i = 0; i < c.seconds.size(); ++i) curve.samples.push_back({c.seconds[i], c.levels[i]});
+        for (const double watts : c.watts) curve.steps.push_back({0, 1, watts});
+        const CurveAxes axes = axesOf({&curve});
+        const std::pair<const Axis*, const Axis*> pairs[] = {
+            {&axes.time, &c.time}, {&axes.level, &c.level}, {&axes.power, &c.power}};
+        for (const auto& [got, want] : pairs) {
+            EXPECT_EQ(got->lowest, want->lowest) << c.seconds.back();
+            EXPECT_EQ(got->highest, want->highest) << c.seconds.back();
+            EXPECT_EQ(got->tickStep, want->tickStep) << c.seconds.back();
+            ASSERT_FALSE(got->ticks.empty());
+            EXPECT_EQ(got->ticks.front(), got->lowest);
+            EXPECT_EQ(got->ticks.back(), got->highest);
+        }
+    }
+}
+
+TEST(RoundAxis, SurvivesEveryRange) {
+    for (const auto& [low, high] : std::vector<std::pair<double, double>>{
+             {kNaN, 1}, {0, kInf}, {-1.7e308, 1.7e308}, {5, 5}, {1e300, 1e300}, {9, 2}}) {
+        const Axis axis = roundAxis(low, high, 4);
+        EXPECT_LT(axis.lowest, axis.highest) << low << ' ' << high;
+        EXPECT_TRUE(std::isfinite(axis.highest - axis.lowest)) << low << ' ' << high;
+        EXPECT_LE(axis.ticks.size(), 5u) << low << ' ' << high;
+    }
+}
+
+TEST(TickTexts, ReadAlikeAlongAnAxis) {
+    EXPECT_EQ(timeTickText(0, 300), "0");
+    EXPECT_EQ(timeTickText(45, 15), "45 s");
+    EXPECT_EQ(timeTickText(600, 300), "10 min");
+    EXPECT_EQ(timeTickText(5400, 1800), "90 min");
+    EXPECT_EQ(timeTickText(5400, 3600), "1.5 h");
+    EXPECT_EQ(levelTickText(80), "80%");
+    EXPECT_EQ(powerTickText(2.5), "2.5 W");
+    EXPECT_EQ(decimalText(-0.04, 1), "0.0");
+    EXPECT_EQ(decimalText(8.26, 1), "8.3");
+    EXPECT_EQ(decimalText(kNaN, 1), "?");
+    EXPECT_EQ(durationText(3725), "1 h 02 min");
+    EXPECT_EQ(durationText(-1), "?");
+}
+
+TEST(LevelLine, SpansTheAreaAndThinsToWhatCanBeSeen) {
+    ChargeCurve curve = makeChargeCurve({5000, 5600}, {50, 60}, kDefault);
+    CurveAxes axes = axesOf({&curve});
+    std::vector<PlotPoint> line = levelLine(curve, axes, PlotArea{200, 100});
+    ASSERT_EQ(line.size(), 2u);
+    EXPECT_DOUBLE_EQ(line[0].x, 0);
+    EXPECT_DOUBLE_EQ(line[0].y, 100);
+    EXPECT_DOUBLE_EQ(line[1].x, 200);
+    EXPECT_DOUBLE_EQ(line[1].y, 0);
+
+    // 10,000 samples zigzagging 50 to 60 and up to 100 at the very end, in 100 units of width.
+    std::vector<double> times;
+    std::vector<double> levels;
+    for (int i = 0; i < 10000; ++i) {
+        times.push_back(5000 + i);
+        levels.push_back(i == 9999 ? 100 : 50 + (i % 2) * 10);
+    }
+    curve = makeChargeCurve(times, levels, kDefault);
+    axes = axesOf({&curve});
+    line = levelLine(curve, axes, PlotArea{100, 50});
+    EXPECT_LE(line.size(), 404u);
+    double lowest = 0;
+    double highest = 50;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (i > 0) {
+            EXPECT_GE(line[i].x, line[i - 1].x);
+        }
+        lowest = std::max(lowest, line[i].y);
+        highest = std::min(highest, line[i].y);
+    }
+    EXPECT_DOUBLE_EQ(lowest, 50);  // level 50
+    EXPECT_DOUBLE_EQ(highest, 0);  // level 100
+    EXPECT_DOUBLE_EQ(line.back().x, 100 * 9999 / axes.time.highest);
+}
+
+TEST(PowerLines, BreakWhereAStepHasNoPower) {
+    const ChargeCurve curve =
+        makeChargeCurve({5000, 5060, 5060.5, 5121, 5181}, {50, 51, 52, 53, 54}, kDefault);
+    const CurveAxes axes = axesOf({&curve});
+    const auto lines = powerLines(curve, axes, PlotArea{180, 100});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 2u);
+    EXPECT_EQ(lines[1].size(), 4u);
+    EXPECT_DOUBLE_EQ(lines[1].front().x, 180 * 60.5 / axes.time.highest);
+    EXPECT_NEAR(lines[1].front().y, 100 - 100 * kOneStepAMinute / axes.power.highest, 1e-4);
+}
+
+}  // namespace
+}  // namespace voltaro
