@@ -52,6 +52,15 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     CLI::App* clearCommand = historyCommand->add_subcommand("clear", "Remove every saved result");
     clearCommand->add_flag("--yes", history.yes, "Do not ask for confirmation");
     clearCommand->add_option("--data-dir", history.dataDir, "Directory of the history");
+    std::string shown;
+    CLI::App* showCommand = historyCommand->add_subcommand(
+        "show", "Show one saved result with the curve of its charge");
+    showCommand->add_option("N", shown, "The result, as 'history' numbers it (1 is the newest)")
+        ->required();
+    showCommand->add_option("--svg", history.svg, "Also write the curve as an SVG picture to FILE")
+        ->type_name("FILE");
+    showCommand->add_flag("--json", history.json, "Print the figures and the samples as JSON");
+    showCommand->add_option("--data-dir", history.dataDir, "Directory of the history");
 
     ChargersOptions chargers;
     CLI::App* chargersCommand = app.add_subcommand("chargers", "List the saved charger descriptions");
@@ -91,6 +100,7 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     if (measureCommand->parsed()) return runMeasure(measure, environment);
     if (historyCommand->parsed()) {
         history.clear = clearCommand->parsed();
+        if (showCommand->parsed()) history.show = shown;
         return runHistory(history, environment);
     }
     if (watchCommand->parsed()) return runWatch(watch, environment);

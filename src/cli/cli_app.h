@@ -19,6 +19,7 @@ struct Environment {
     std::istream* in = nullptr;        // answers to questions; none means "no"
     bool interactiveTerminal = false;  // standard output is a terminal
     bool handleInterrupts = false;     // Ctrl-C stops the test, then exits
+    int columns = 0;                   // the terminal's width in characters; 0: not known
 };
 
 // Runs voltaro-cli with its arguments (without the program name).

@@ -29,6 +29,8 @@ struct HistoryOptions {
     bool csv = false;
     bool clear = false;  // the "clear" subcommand
     bool yes = false;    // clear without asking
+    std::optional<std::string> show;  // the "show" subcommand: which result, as 'history' numbers it
+    std::optional<std::string> svg;   // show: also write the curve as an SVG picture here
 };
 
 struct WatchOptions {

@@ -1,14 +1,19 @@
 #include <ctime>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 
 #include "cli/commands.h"
+#include "curve/charge_curve.h"
+#include "curve/curve_svg.h"
+#include "curve/curve_text.h"
 #include "extensions/number_text.h"
 #include "platform/paths.h"
 #include "screens/test_records_vc.h"
 #include "store/brand_catalogue.h"
 #include "store/history.h"
+#include "store/kept_samples.h"
 
 namespace voltaro::cli {
 namespace {
@@ -109,6 +114,7 @@ void printGrouped(std::ostream& out, const std::vector<TestRecord>& records) {
     }
     const HistoryGroups groups = groupHistory(records);
     char line[200];
+    size_t number = 0;  // what 'history show' takes
     for (size_t section = 0; section < groups.sectionCount(); ++section) {
         const std::vector<TestRecord>& group = groups.sectionRecords(section);
         out << "Test of " << dateTimeText(groups.sectionStartTime(section)) << "  ("
@@ -118,8 +124,8 @@ void printGrouped(std::ostream& out, const std::vector<TestRecord>& records) {
             const TestRecord& r = groups.recordAt(section, row);
             const bool hasUserLevel = r.count("userStartlevel") != 0;
             std::snprintf(line, sizeof line,
-                          "  %7.1f W  %7.1f mAh/min  %5.0f s per %%  %3.0f%% to %3.0f%%\n",
-                          valueOr(r, "watt"), valueOr(r, "amp"), valueOr(r, "min"),
+                          "  %3zu  %7.1f W  %7.1f mAh/min  %5.0f s per %%  %3.0f%% to %3.0f%%\n",
+                          ++number, valueOr(r, "watt"), valueOr(r, "amp"), valueOr(r, "min"),
                           valueOr(r, hasUserLevel ? "userStartlevel" : "startlevel"),
                           valueOr(r, "finishlevel"));
             out << line;
@@ -127,11 +133,116 @@ void printGrouped(std::ostream& out, const std::vector<TestRecord>& records) {
     }
 }
 
+nlohmann::json numberJson(double value) {
+    return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json();
+}
+
+nlohmann::json curveJson(const TestRecord& record, const ChargeCurve& curve,
+                         const std::optional<KeptSamples>& kept) {
+    nlohmann::json object = {{"endsOnly", curve.endsOnly}, {"leftOut", curve.leftOut}};
+    nlohmann::json fields = nlohmann::json::object();
+    for (const auto& [key, value] : record) fields[key] = numberJson(value);
+    object["record"] = std::move(fields);
+    nlohmann::json samples = nlohmann::json::array();
+    for (size_t i = 0; i < curve.samples.size(); ++i) {
+        const CurveSample& sample = curve.samples[i];
+        nlohmann::json entry = {{"time", curve.startTime + sample.seconds},
+                                {"seconds", sample.seconds},
+                                {"level", sample.level}};
+        // The power of the step that ends at this sample.
+        if (i > 0) {
+            const std::optional<double>& watts = curve.steps[i - 1].watts;
+            entry["stepWatts"] = watts ? nlohmann::json(*watts) : nlohmann::json();
+        }
+        samples.push_back(std::move(entry));
+    }
+    object["samples"] = std::move(samples);
+    if (kept) {
+        object["batteryCapacity"] = kept->batteryCapacity;
+        object["maxChargingWatts"] = kept->maxChargingWatts;
+        object["model"] = kept->model;
+    }
+    return object;
+}
+
+int showRecord(const HistoryOptions& options, Environment& env,
+               const std::vector<TestRecord>& records) {
+    const HistoryGroups groups = groupHistory(records);
+    std::vector<const TestRecord*> listed;  // as 'history' numbers them
+    for (size_t section = 0; section < groups.sectionCount(); ++section) {
+        for (size_t row = 0; row < groups.rowCount(section); ++row) {
+            listed.push_back(&groups.recordAt(section, row));
+        }
+    }
+    const std::optional<int64_t> number = parseDecimalInteger(*options.show);
+    if (!number || *number < 1 || static_cast<size_t>(*number) > listed.size()) {
+        env.err << "voltaro-cli: history show: there is no result \"" << *options.show << "\": "
+                << (listed.empty() ? std::string("no tests are saved yet")
+                                   : "'history' numbers the results 1 to " +
+                                         std::to_string(listed.size()))
+                << '\n';
+        return kExitUsage;
+    }
+    const TestRecord& record = *listed[static_cast<size_t>(*number - 1)];
+    const std::optional<KeptSamples> kept = samplesOfRecord(loadKeptSamples(), record);
+    const ChargeCurve curve = curveOfRecord(record, kept);
+
+    const std::string title = "Test of " + dateTimeText(valueOr(record, "starttime")) + "  (" +
+                              chargerOf(record) + ")";
+    const std::vector<CurveFigure> figures = recordFigures(record, curve);
+    std::vector<std::string> notes;
+    if (curve.endsOnly) notes.push_back("Only the first and last sample of this test were kept.");
+    if (curve.leftOut > 0) {
+        notes.push_back(std::to_string(curve.leftOut) +
+                        " samples could not be read and are left out.");
+    }
+
+    if (options.svg) {
+        std::vector<std::string> caption;
+        std::string line;
+        for (size_t i = 0; i < figures.size(); ++i) {
+            line += (line.empty() ? "" : "   ") + figures[i].name + " " + figures[i].value;
+            if (i % 3 == 2 || i + 1 == figures.size()) caption.push_back(std::exchange(line, ""));
+        }
+        caption.insert(caption.end(), notes.begin(), notes.end());
+        std::ofstream file(*options.svg, std::ios::binary | std::ios::trunc);
+        file << curveSvg(curve, title, caption);
+        file.close();
+        if (!file) {
+            env.err << "voltaro-cli: cannot write the picture to " << *options.svg << '\n';
+            return 1;
+        }
+    }
+    if (options.json) {
+        env.out << curveJson(record, curve, kept).dump(2) << '\n';
+        return 0;
+    }
+
+    env.out << title << '\n';
+    for (const CurveFigure& figure : figures) {
+        env.out << "  " << figure.name << std::string(13 - std::min<size_t>(figure.name.size(), 12), ' ')
+                << figure.value << '\n';
+    }
+    for (const std::string& note : notes) env.out << "  " << note << '\n';
+    env.out << '\n';
+    if (env.interactiveTerminal) {
+        for (const std::string& line : curveTextLines(curve, env.columns > 0 ? env.columns : 80)) {
+            env.out << line << '\n';
+        }
+        env.out << "       Level above, power of each step below.\n";
+    } else {
+        for (const std::string& line : curveSampleLines(curve)) env.out << line << '\n';
+    }
+    if (options.svg) env.out << "Curve written to " << *options.svg << '\n';
+    return 0;
+}
+
 }  // namespace
 
 int runHistory(const HistoryOptions& options, Environment& env) {
     if (options.dataDir) Paths::setDataDirectory(*options.dataDir);
     const std::vector<TestRecord> records = loadHistory();
+    if (options.show) return showRecord(options, env, records);
     if (options.clear) {
         if (records.empty()) {
             env.out << "The history is already empty.\n";

@@ -1,4 +1,7 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <iostream>
 
@@ -8,5 +11,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     voltaro::cli::Environment environment{std::cout, std::cerr, &std::cin, isatty(STDOUT_FILENO) == 1,
                                           true};
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        environment.columns = size.ws_col;
+    } else if (const char* columns = std::getenv("COLUMNS"); columns != nullptr) {
+        environment.columns = std::atoi(columns);
+    }
     return voltaro::cli::runCli(arguments, environment);
 }

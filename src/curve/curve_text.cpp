@@ -153,7 +153,9 @@ std::vector<std::string> curveTextLines(const ChargeCurve& curve, int columns, i
     for (const std::string& piece : ruleCells) rule += piece;
     lines.push_back(rule);
     lines.push_back(std::string(kGutter, ' ') + marks);
-    while (!lines.back().empty() && lines.back().back() == ' ') lines.back().pop_back();
+    for (std::string& line : lines) {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+    }
     return lines;
 }
 

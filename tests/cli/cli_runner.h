@@ -53,11 +53,13 @@ struct CliRun {
     nlohmann::json json() const { return nlohmann::json::parse(out); }
 };
 
-inline CliRun run(std::vector<std::string> arguments, const std::string& input = "") {
+// `columns`: as on a terminal of that width.
+inline CliRun run(std::vector<std::string> arguments, const std::string& input = "",
+                  int columns = 0) {
     std::ostringstream out;
     std::ostringstream err;
     std::istringstream in(input);
-    Environment environment{out, err, &in, false, false};
+    Environment environment{out, err, &in, columns > 0, false, columns};
     CliRun result;
     result.status = runCli(arguments, environment);
     result.out = out.str();

@@ -39,6 +39,13 @@ TEST_F(HistoryCommandTest, MeasureSavesWhatHistoryLists) {
     ASSERT_NE(result, std::string::npos);
     EXPECT_LT(listed.out.find("-19."), result);
 
+    // Each result keeps its samples and the figures they were worked out with.
+    const nlohmann::json shown = run({"history", "show", "2", "--json", "--data-dir", dataDir()}).json();
+    EXPECT_FALSE(shown["endsOnly"]);
+    EXPECT_EQ(shown["samples"].size(), 2u);
+    EXPECT_EQ(shown["batteryCapacity"], 2716);
+    EXPECT_EQ(shown["model"], "x86_64");
+
     const CliRun json = run({"history", "--json", "--data-dir", dataDir()});
     const auto records = nlohmann::json::parse(json.out);
     ASSERT_EQ(records.size(), 2u);
