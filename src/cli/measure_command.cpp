@@ -11,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_view.h"
+#include "curve/charge_curve.h"
 #include "device/device.h"
 #include "engine/kernel_power_meter.h"
 #include "engine/test_session.h"
@@ -184,6 +185,17 @@ void printDevice(std::ostream& out, const DeviceFigures& figures, bool realBatte
     }
 }
 
+// The power of each step of the running test, worked out as its result is.
+void showStepPowers(TerminalView& view, TestSession& session) {
+    const SampleWindow& window = session.samples();
+    const ChargeCurve curve = makeChargeCurve(
+        window.timeList, std::vector<double>(window.levelList.begin(), window.levelList.end()),
+        StepFigures{session.device().batteryCapacity(), session.device().maxChargingWatts()});
+    std::vector<double> watts;
+    for (const CurveStep& step : curve.steps) watts.push_back(step.watts.value_or(NAN));
+    view.showStepPowers(watts);
+}
+
 }  // namespace
 
 int runMeasure(const MeasureOptions& options, Environment& env) {
@@ -235,7 +247,7 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
                                     : env.interactiveTerminal && !options.battery.instant
                                         ? TerminalView::Mode::LiveLine
                                         : TerminalView::Mode::Lines;
-    TerminalView view(env.out, mode);
+    TerminalView view(env.out, mode, env.columns);
     CurlHttpClient curl(*loop);
     CountingHttpClient http(curl);
     SocketWatchChannel watch(*loop);
@@ -275,6 +287,7 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
         session.buttonClicked();
     };
     const auto afterEvent = [&] {
+        showStepPowers(view, session);
         view.flush();
         if (recorder.last && !recorder.last->failed && !session.isStart() &&
             session.levelPercent() >= 100) {

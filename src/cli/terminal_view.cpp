@@ -2,8 +2,13 @@
 
 #include <cstdio>
 
+#include "curve/curve_text.h"
+
 namespace voltaro::cli {
 namespace {
+
+// The steps the live line's sparkline shows, the latest ones.
+constexpr size_t kSparklineSteps = 24;
 
 std::string powerText(double watts) {
     char buffer[64];
@@ -85,11 +90,35 @@ std::string TerminalView::statusText() const {
     return status;
 }
 
+void TerminalView::showStepPowers(const std::vector<double>& watts) {
+    const size_t shown = std::min(watts.size(), kSparklineSteps);
+    stepPowers_.assign(watts.end() - static_cast<std::ptrdiff_t>(shown), watts.end());
+}
+
+std::string TerminalView::liveText() const {
+    std::string text = statusText();
+    if (situation_ == Situation::Testing && !stepPowers_.empty()) {
+        text += "  " + sparkline(stepPowers_);
+    }
+    // A line as wide as the terminal would wrap, and the next redraw could not take it back.
+    if (columns_ > 1) {
+        size_t characters = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const bool starts = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+            if (starts && ++characters == static_cast<size_t>(columns_)) {
+                text.resize(i);
+                break;
+            }
+        }
+    }
+    return text;
+}
+
 void TerminalView::redrawLiveLine(bool force) {
     const auto now = std::chrono::steady_clock::now();
     if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
     lastDraw_ = now;
-    out_ << "\r\033[K" << statusText();
+    out_ << "\r\033[K" << liveText();
     out_.flush();
     liveLineOpen_ = true;
 }

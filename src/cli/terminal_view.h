@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "engine/session_view.h"
 
@@ -15,7 +16,9 @@ class TerminalView final : public SessionView {
 public:
     enum class Mode { Lines, LiveLine, Quiet };
 
-    TerminalView(std::ostream& out, Mode mode) : out_(out), mode_(mode) {}
+    // `columns`: the terminal's width, which the live line never reaches (0: not known).
+    TerminalView(std::ostream& out, Mode mode, int columns = 0)
+        : out_(out), mode_(mode), columns_(columns) {}
 
     void showUnpluggedLayout(int64_t maxChargingWatts, bool showFastChargeBadge) override;
     void showConnectedLayout(bool fullyCharged) override;
@@ -34,6 +37,9 @@ public:
     void flashFade() override {}
     void showReplyText(const std::string& text) override;
 
+    // The power of each step so far (NaN where a step has none): the live line's sparkline.
+    void showStepPowers(const std::vector<double>& watts);
+
     // Prints what changed since the last call: called after each event the session processed.
     void flush();
     // Ends the live line before other output.
@@ -42,10 +48,12 @@ public:
 private:
     enum class Situation { None, Unplugged, Ready, Full, Testing, Finished, Failed };
     std::string statusText() const;
+    std::string liveText() const;
     void redrawLiveLine(bool force);
 
     std::ostream& out_;
     Mode mode_;
+    int columns_;
     Situation situation_ = Situation::None;
     Situation shownSituation_ = Situation::None;
     std::string prompt_;
@@ -54,6 +62,7 @@ private:
     std::string clock_ = "00:00:00";
     std::string power_;
     std::string shownPower_;
+    std::vector<double> stepPowers_;
     bool liveLineOpen_ = false;
     std::chrono::steady_clock::time_point lastDraw_{};
 };

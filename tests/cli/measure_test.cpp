@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
+
 #include "cli/terminal_view.h"
 #include "cli_runner.h"
 
@@ -110,6 +113,34 @@ TEST(DeviceCommand, ShowsTheCatalogueFacts) {
 TEST(StarText, PartialStarsCountAsEmptyInTheDrawing) {
     EXPECT_EQ(starText({13, 13, 6.5, 0, 0}), "★★☆☆☆");
     EXPECT_DOUBLE_EQ(starCount({13, 13, 6.5, 0, 0}), 2.5);
+}
+
+TEST(LiveLine, RedrawsOneLineWithTheStepsSoFarAndNeverWraps) {
+    for (const int columns : {0, 24}) {
+        std::ostringstream out;
+        TerminalView view(out, TerminalView::Mode::LiveLine, columns);
+        view.showConnectedLayout(false);
+        view.flush();
+        const size_t afterPrompt = out.str().size();
+        view.showTestingLayout(0, 0);
+        view.showBatteryLevelText("53%");
+        view.flush();
+        view.showClockText("00:01:00");
+        view.showResult(8.1, 60);
+        view.showStepPowers({8.1, NAN, 16.2});
+        view.flush();
+        const std::string text = out.str();
+        const std::string redrawn = text.substr(text.rfind("\r\033[K") + 4);
+        if (columns == 0) {
+            EXPECT_EQ(redrawn, "53%  00:01:00  8.1 W  ▅ █");
+        } else {
+            EXPECT_EQ(redrawn, "53%  00:01:00  8.1 W  ▅");  // 23 characters
+        }
+        // After the prompt of the test, only redraws: no new line.
+        const size_t testing = text.find("Testing", afterPrompt);
+        ASSERT_NE(testing, std::string::npos);
+        EXPECT_EQ(text.find('\n', text.find('\n', testing) + 1), std::string::npos);
+    }
 }
 
 }  // namespace
