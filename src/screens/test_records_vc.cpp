@@ -105,6 +105,17 @@ std::string TestRecordsVC::chargerText(int64_t watts, int64_t capacity, int64_t 
     return chargerKindName(0) + " " + (port != 0 ? portName(port) : "");
 }
 
+std::string TestRecordsVC::chargerLabel(const TestRecord& record) {
+    const int64_t brand = code(record, "brandid");
+    const int64_t watts = code(record, "watts");
+    const int64_t port = code(record, "port");
+    const int64_t capacity = code(record, "capacity");
+    const int64_t type = code(record, "type");
+    if (brand == 0 && watts == 0 && port == 0 && capacity == 0 && type == 0) return "";
+    const std::string brandPart = brand != 0 ? brandNameForId(brand) + " " : "";
+    return brandPart + chargerText(watts, capacity, type, port);
+}
+
 TestResultHeaderView TestRecordsVC::header(size_t section) const {
     TestResultHeaderView header;
     if (section >= groups_.sectionCount()) return header;
@@ -150,6 +161,14 @@ void TestRecordsVC::handleTap(size_t section) {
     if (section >= groups_.sectionCount()) return;
     presentSlidingRight(services_.navigator, "ChargerListVC",
                         ui::ScreenArguments{header(section).startTime});
+}
+
+void TestRecordsVC::curveButtonTapped(size_t section, size_t row) {
+    if (row >= numberOfRows(section)) return;
+    const TestRecord& record = groups_.recordAt(section, row);
+    presentSlidingRight(services_.navigator, "ChargeCurveVC",
+                        ui::ScreenArguments{.startTime = valueOr(record, "starttime"),
+                                            .finishTime = valueOr(record, "finishtime")});
 }
 
 void TestRecordsVC::removeButtonTapped() {

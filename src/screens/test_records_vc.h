@@ -78,8 +78,14 @@ public:
     void scrollViewWillBeginDragging(double contentOffsetY);
     void scrollViewDidScroll(double contentOffsetY);
 
+    // A result's charger curve (its chevron, or a long press on it).
+    void curveButtonTapped(size_t section, size_t row);
+
     // The header's text for a charger description (first rule that applies wins).
     static std::string chargerText(int64_t watts, int64_t capacity, int64_t type, int64_t port);
+    // The brand and charger text of a record's description ("Volt 18W / USB-C"); empty for the
+    // unknown charger.
+    static std::string chargerLabel(const TestRecord& record);
 
 private:
     void reloadHistory();

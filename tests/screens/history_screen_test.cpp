@@ -183,17 +183,23 @@ TEST_F(HistoryScreenTest, NoKeepsTheHistoryAndYesClearsIt) {
     EXPECT_TRUE(historyRecords().empty());
 }
 
-TEST_F(HistoryScreenTest, HeaderTapOpensTheSavedChargersOfThatTest) {
+TEST_F(HistoryScreenTest, HeaderTapOpensTheSavedChargersOfThatTestAndARowItsCurve) {
     ASSERT_TRUE(saveHistory({record(kTestA, 10), record(kTestB, 10)}));
     open();
     screen.handleTap(1);
     EXPECT_EQ(recorder.lastArguments.startTime, kTestA);
+    screen.curveButtonTapped(1, 0);
+    EXPECT_EQ(recorder.lastArguments.startTime, kTestA);
+    EXPECT_EQ(recorder.lastArguments.finishTime, kTestA + 150);
+    screen.curveButtonTapped(1, 1);  // no such row
     screen.feedbackButtonTapped();
     screen.settingButtonTapped();
     screen.pop();
     EXPECT_EQ(recorder.calls,
-              (std::vector<std::string>{"present ChargerListVC from-right", "present FeedbackVC flip",
-                                        "open settings", "dismiss from-left"}));
+              (std::vector<std::string>{"present ChargerListVC from-right",
+                                        "present ChargeCurveVC from-right",
+                                        "present FeedbackVC flip", "open settings",
+                                        "dismiss from-left"}));
 }
 
 TEST_F(HistoryScreenTest, TheTitleCollapsesAndExpandsWithinOneDrag) {

@@ -24,6 +24,7 @@ inline constexpr double kSlideDuration = 0.25;
 struct ScreenArguments {
     std::optional<double> startTime;  // the test a screen is about (saved charger list)
     std::optional<int64_t> entryType{};  // what the value entry screen takes: 1 watts, 2 capacity
+    std::optional<double> finishTime{};  // with startTime: one saved result (charge curve)
 };
 
 // Opens and closes full-screen screens, each named by its controller's class name

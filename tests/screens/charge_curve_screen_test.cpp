@@ -1,0 +1,125 @@
+// The charge curve screen over the history of tests/data/curve_history: three tests of one
+// device, the two newer with their samples kept.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/paths.h"
+#include "platform/strings.h"
+#include "screens/charge_curve_vc.h"
+#include "store/history.h"
+#include "store/kept_samples.h"
+#include "support/recording_services.h"
+#include "support/temp_dir.h"
+
+namespace voltaro {
+namespace {
+
+using testing::RecordingServices;
+
+constexpr double kNewest = 818000000;
+constexpr double kOldest = 817000000;
+
+class ChargeCurveScreenTest : public ::testing::Test {
+protected:
+    ChargeCurveScreenTest() {
+        for (const char* file : {"history", "samples"}) {
+            std::filesystem::copy_file(std::string(VOLTARO_TEST_DATA_DIR) + "/curve_history/" + file,
+                                       dir.path() / file);
+        }
+        Paths::setDataDirectory(dir.path());
+        setLanguage("en");
+    }
+    ~ChargeCurveScreenTest() override {
+        Paths::setDataDirectory({});
+        setLanguage("");
+    }
+    std::unique_ptr<ChargeCurveVC> open(ui::ScreenArguments arguments) {
+        auto screen = std::make_unique<ChargeCurveVC>(services, arguments);
+        screen->viewDidLoad();
+        screen->chartView.setSize(320, 200);
+        return screen;
+    }
+
+    testing::TempDir dir;
+    RecordingServices recorder;
+    ui::Services services = recorder.services();
+};
+
+TEST_F(ChargeCurveScreenTest, ShowsTheResultsFiguresChargerAndCurve) {
+    const auto screen = open({.startTime = kNewest, .finishTime = kNewest + 3200});
+    EXPECT_EQ(screen->titleLabel.text(), "18W / USB-C");
+    EXPECT_EQ(screen->wattLabel.text(), "7.6 W");
+    EXPECT_EQ(screen->mahLabel.text(), "25.3 mAh/min");
+    EXPECT_EQ(screen->timeLabel.text(), "64 s");
+    EXPECT_EQ(screen->levelsLabel.text(), "50% to 100%");
+    EXPECT_EQ(screen->durationLabel.text(), "53 min 20 s");
+    EXPECT_TRUE(screen->noteLabel.hidden());
+
+    // 51 samples over 3,200 s on a time axis to 3,600 s: from the bottom left to the top.
+    const CurveDrawing& drawing = screen->drawing();
+    ASSERT_EQ(drawing.level.size(), 51u);
+    EXPECT_DOUBLE_EQ(drawing.level.front().x, 0);
+    EXPECT_DOUBLE_EQ(drawing.level.front().y, 200);
+    EXPECT_DOUBLE_EQ(drawing.level.back().x, 320 * 3200.0 / 3600);
+    EXPECT_DOUBLE_EQ(drawing.level.back().y, 0);
+    EXPECT_EQ(drawing.power.size(), 1u);
+    EXPECT_EQ(drawing.levelTicks.front().text, "50%");
+    EXPECT_EQ(drawing.timeTicks.back().text, "60 min");
+    EXPECT_TRUE(drawing.comparedLevel.empty());
+
+    // Drawn again at the chart's new size.
+    screen->chartView.setSize(640, 200);
+    EXPECT_DOUBLE_EQ(screen->drawing().level.back().x, 640 * 3200.0 / 3600);
+}
+
+TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
+    // A test of another model is not offered.
+    std::vector<TestRecord> history = loadHistory();
+    history.push_back({{"starttime", 818100000}, {"finishtime", 818100060}, {"watt", 8}});
+    ASSERT_TRUE(saveHistory(history));
+    KeptSamples other{818100000, 818100060, {818100000, 818100060}, {50, 51}, 3000, 20, "Pine64"};
+    ASSERT_TRUE(keepSamples(other));
+
+    const auto screen = open({.startTime = kNewest, .finishTime = kNewest + 3200});
+    ASSERT_FALSE(screen->compareButton.hidden());
+    EXPECT_EQ(screen->compareButton.title(), "Compare with…");
+    ASSERT_EQ(screen->numberOfChoices(), 2u);  // newest first
+    EXPECT_NE(screen->choiceText(0).find("10000mAh / USB-A"), std::string::npos);
+    EXPECT_NE(screen->choiceText(1).find("5.4 W"), std::string::npos);
+
+    screen->compareButtonTapped();
+    EXPECT_FALSE(screen->compareSheet.hidden());
+    screen->didSelectChoice(0);
+    EXPECT_TRUE(screen->compareSheet.hidden());
+    EXPECT_FALSE(screen->comparedLegendLabel.hidden());
+    EXPECT_EQ(screen->compareButton.title(), "Stop comparing");
+    // The other test ran 3,600 s: the shared time axis ends there, this one earlier.
+    EXPECT_DOUBLE_EQ(screen->drawing().comparedLevel.back().x, 320);
+    EXPECT_LT(screen->drawing().level.back().x, 320);
+
+    screen->compareButtonTapped();
+    EXPECT_TRUE(screen->drawing().comparedLevel.empty());
+    EXPECT_TRUE(screen->comparedLegendLabel.hidden());
+    screen->backButtonTapped();
+    EXPECT_EQ(recorder.calls.back(), "dismiss from-left");
+}
+
+TEST_F(ChargeCurveScreenTest, SaysWhatTheCurveLacks) {
+    const auto oldest = open({.startTime = kOldest, .finishTime = kOldest + 1800});
+    EXPECT_FALSE(oldest->noteLabel.hidden());
+    EXPECT_EQ(oldest->noteLabel.text(), localized("curveEndsOnly"));
+    EXPECT_EQ(oldest->drawing().level.size(), 2u);
+
+    const auto gone = open({.startTime = kOldest, .finishTime = kOldest + 1});
+    EXPECT_EQ(gone->noteLabel.text(), localized("curveNotFound"));
+    EXPECT_TRUE(gone->compareButton.hidden());
+    EXPECT_TRUE(gone->drawing().level.empty());
+
+    // Opened without a result (from the command line): the newest.
+    EXPECT_EQ(open({})->titleLabel.text(), "18W / USB-C");
+}
+
+}  // namespace
+}  // namespace voltaro
