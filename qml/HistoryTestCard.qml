@@ -12,6 +12,7 @@ Rectangle {
     required property var testHeader  // unknownCharger, brandText, wattText, dateText, dateHidden
     required property var testRows    // wattText, mahText, timeText, startLevel, finishLevel, ...
     signal headerTapped
+    signal curveRequested(int row)  // the chevron at the end of a row, or a long press on it
 
     readonly property real headerHeight: 60
     readonly property real rowHeight: 60
@@ -192,8 +193,7 @@ Rectangle {
                 Row {
                     anchors.left: wattBox.right
                     anchors.leftMargin: 10
-                    anchors.right: parent.right
-                    anchors.rightMargin: 10
+                    anchors.right: curveButton.left
                     anchors.verticalCenter: parent.verticalCenter
 
                     HistoryFigure {
@@ -212,6 +212,41 @@ Rectangle {
                         unit: "%"
                         showBattery: true
                     }
+                }
+
+                // The charge curve of this result.
+                Item {
+                    id: curveButton
+                    objectName: "curveButton"
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 34
+                    height: parent.height
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: Localized.text("curveShowButton")
+                    Accessible.onPressAction: card.curveRequested(row.index)
+                    Keys.onReturnPressed: card.curveRequested(row.index)
+                    Keys.onSpacePressed: card.curveRequested(row.index)
+
+                    HistoryGlyph {
+                        anchors.centerIn: parent
+                        width: 14
+                        height: 14
+                        lines: "M9,5 L16,12 L9,19"
+                        lineColor: curveTap.pressed || curveButton.activeFocus
+                                   ? Theme.color("highlightColor") : Theme.color("textDarkColor")
+                        lineWidth: 2.4
+                    }
+                    TapHandler {
+                        id: curveTap
+                        onTapped: card.curveRequested(row.index)
+                    }
+                }
+
+                // A long press anywhere on the row opens it too; a plain tap still does nothing.
+                TapHandler {
+                    onLongPressed: card.curveRequested(row.index)
                 }
             }
         }

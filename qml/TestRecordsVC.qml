@@ -53,6 +53,7 @@ Item {
             x: page.sideMargin
             width: list.width - 2 * page.sideMargin
             onHeaderTapped: page.screen.handleTap(index)
+            onCurveRequested: row => page.screen.curveButtonTapped(index, row)
         }
     }
 

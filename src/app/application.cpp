@@ -134,6 +134,7 @@ void Application::registerScreens() {
                                           *wiring_};
     registerHistoryScreens(*navigator_, dependencies);
     registerChargerScreens(*navigator_, dependencies);
+    registerCurveScreens(*navigator_, dependencies);
     navigator_->onPresented([this](const std::string& name, qt::QtScreen& screen) {
         if (name == "ViewController") startReplay(screen);
     });

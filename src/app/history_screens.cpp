@@ -121,6 +121,12 @@ void TestRecordsVCScreen::handleTap(int section) {
     if (section >= 0) controller_.handleTap(static_cast<size_t>(section));
 }
 
+void TestRecordsVCScreen::curveButtonTapped(int section, int row) {
+    if (section >= 0 && row >= 0) {
+        controller_.curveButtonTapped(static_cast<size_t>(section), static_cast<size_t>(row));
+    }
+}
+
 FeedbackVCScreen::FeedbackVCScreen(ui::Services& services, bool webViewAvailable)
     : webViewAvailable_(webViewAvailable), controller_(services, webViewAvailable) {}
 

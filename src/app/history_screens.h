@@ -147,6 +147,7 @@ public:
     Q_INVOKABLE void feedbackButtonTapped() { controller_.feedbackButtonTapped(); }
     Q_INVOKABLE void removeButtonTapped() { controller_.removeButtonTapped(); }
     Q_INVOKABLE void handleTap(int section);
+    Q_INVOKABLE void curveButtonTapped(int section, int row);
     Q_INVOKABLE void scrollViewWillBeginDragging(double contentOffsetY) {
         controller_.scrollViewWillBeginDragging(contentOffsetY);
     }

@@ -21,6 +21,9 @@ struct ScreenDependencies {
 // The history and feedback screens ("TestRecordsVC", "FeedbackVC").
 void registerHistoryScreens(qt::QtNavigator& navigator, ScreenDependencies dependencies);
 
+// The charge curve of a saved result ("ChargeCurveVC").
+void registerCurveScreens(qt::QtNavigator& navigator, ScreenDependencies dependencies);
+
 // The charger setup screens ("ChargerListVC", "SelectModelVC", "AddWattsVC", "AddBrandVC").
 void registerChargerScreens(qt::QtNavigator& navigator, ScreenDependencies dependencies);
 

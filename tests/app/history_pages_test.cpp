@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QFont>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -14,6 +17,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "app/curve_screens.h"
 #include "app/history_screens.h"
 #include "platform/qt/named_resources.h"
 #include "platform/strings.h"
@@ -102,6 +106,19 @@ protected:
     // Starts the application with the history screen open over the main screen.
     void launchHistory(const std::vector<TestRecord>& history) {
         ASSERT_TRUE(saveHistory(history));
+        launch();
+    }
+    // The same with the three tests of tests/data/curve_history, two with their samples kept.
+    void launchCurveHistory() {
+        const QDir data(home_.filePath(QStringLiteral("data")));
+        ASSERT_TRUE(data.mkpath(QStringLiteral(".")));
+        for (const QString& file : {QStringLiteral("history"), QStringLiteral("samples")}) {
+            ASSERT_TRUE(QFile::copy(QStringLiteral(VOLTARO_TEST_DATA_DIR "/curve_history/") + file,
+                                    data.filePath(file)));
+        }
+        launch();
+    }
+    void launch() {
         AppOptions options;
         options.battery.battery = "replay:" + kAppDataDir + "/ready.script";
         options.battery.speed = 40;
@@ -112,6 +129,43 @@ protected:
         ASSERT_FALSE(app_->start(err).has_value()) << err.str();
         ASSERT_TRUE(
             waitUntil([&] { return historyScreen() != nullptr && app_->navigator().settled(); }));
+    }
+
+    template <typename Screen>
+    Screen* settledOn() {
+        Screen* screen = nullptr;
+        waitUntil([&] {
+            screen = qobject_cast<Screen*>(app_->navigator().topScreen());
+            return screen != nullptr && app_->navigator().settled();
+        });
+        return screen;
+    }
+
+    // The first visible item named `objectName` under `item`, looking at its visual children.
+    static QQuickItem* findVisible(QQuickItem* item, const QString& objectName) {
+        if (item == nullptr) return nullptr;
+        if (item->objectName() == objectName && item->isVisible()) return item;
+        for (QQuickItem* child : item->childItems()) {
+            if (QQuickItem* found = findVisible(child, objectName)) return found;
+        }
+        return nullptr;
+    }
+
+    // Pixels of `image` in `area` within `tolerance` of `color` on each channel.
+    static int pixelsOf(const QImage& image, QRect area, QColor color, int tolerance = 40) {
+        int count = 0;
+        area = area.intersected(image.rect());
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (std::abs(c.red() - color.red()) < tolerance &&
+                    std::abs(c.green() - color.green()) < tolerance &&
+                    std::abs(c.blue() - color.blue()) < tolerance) {
+                    ++count;
+                }
+            }
+        }
+        return count;
     }
 
     TestRecordsVCScreen* historyScreen() {
@@ -291,6 +345,85 @@ TEST_F(HistoryPages, TappingAHeaderOpensTheChargerListOfThatTest) {
     ASSERT_TRUE(openedFor.has_value());
     EXPECT_EQ(*openedFor, 700000000);
     EXPECT_EQ(app_->navigator().screenNames().back(), "ChargerListVC");
+}
+
+TEST_F(HistoryPages, AResultsChevronOpensItsCurveWhichTakesAnotherTestToCompare) {
+    launchCurveHistory();
+    ASSERT_TRUE(waitUntil([&] { return card(0) != nullptr; }));
+    tap(findVisible(card(0), QStringLiteral("curveButton")));
+    auto* curve = settledOn<ChargeCurveVCScreen>();
+    ASSERT_NE(curve, nullptr);
+    EXPECT_EQ(curve->controller().titleLabel.text(), "18W / USB-C");
+    EXPECT_EQ(textsShowing(QStringLiteral("18W / USB-C")).size(), 1);
+    EXPECT_EQ(textsShowing(QStringLiteral("25.3 mAh/min")).size(), 1);
+    EXPECT_EQ(curve->drawing()[QStringLiteral("level")].toList().size(), 51);
+
+    // At the sizes the application is made for, everything stays on the page, the chart with
+    // room to be read.
+    for (const QSize size : {QSize(360, 740), QSize(1280, 800), QSize(390, 844)}) {
+        app_->window()->resize(size);
+        QQuickItem* chart = named("curveChart");
+        QQuickItem* compare = named("compareButton");
+        ASSERT_TRUE(waitUntil([&] {
+            QQuickItem* page = app_->navigator().topPage();
+            return page->width() == size.width() && page->height() == size.height() &&
+                   curve->controller().chartView.width() == chart->width() &&
+                   curve->controller().chartView.height() == chart->height();
+        }));
+        const QRectF chartArea = chart->mapRectToScene(chart->boundingRect());
+        const QRectF button = compare->mapRectToScene(compare->boundingRect());
+        EXPECT_GE(chartArea.height(), 150) << size.width();
+        EXPECT_GE(chartArea.left(), 0);
+        EXPECT_LE(chartArea.right(), size.width());
+        EXPECT_LT(chartArea.bottom(), button.top()) << size.width();
+        EXPECT_LE(button.bottom(), size.height()) << size.width();
+    }
+
+    tap(named("compareButton"));
+    ASSERT_TRUE(waitUntil([&] { return findVisible(app_->navigator().topPage(),
+                                                   QStringLiteral("compareSheet")) != nullptr; }));
+    auto* choices = named("compareChoices");
+    ASSERT_NE(choices, nullptr);
+    ASSERT_EQ(choices->property("count").toInt(), 2);
+    QQuickItem* first = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto rows = choices->property("contentItem").value<QQuickItem*>()->childItems();
+        first = rows.isEmpty() ? nullptr : rows.first();
+        return first != nullptr && first->height() > 0;
+    }));
+    tap(first);
+    ASSERT_TRUE(waitUntil([&] { return named("curveComparedLine")->isVisible(); }));
+    EXPECT_FALSE(curve->controller().comparedLegendLabel.hidden());
+
+    // The level in the highlight colour and the power of the steps in their own.
+    const QImage picture = app_->window()->grabWindow();
+    if (const QByteArray dir = qgetenv("VOLTARO_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        picture.save(QString::fromLocal8Bit(dir) + QStringLiteral("/charge-curve.png"));
+    }
+    QQuickItem* chart = named("curveChart");
+    const QRect chartArea = chart->mapRectToScene(chart->boundingRect()).toRect();
+    EXPECT_GT(pixelsOf(picture, chartArea, qt::NamedResources::color(QStringLiteral("highlightColor"))), 300);
+    EXPECT_GT(pixelsOf(picture, chartArea, qt::NamedResources::color(QStringLiteral("powerColor"))), 150);
+
+    // Escape goes back.
+    QTest::keyClick(app_->window(), Qt::Key_Escape);
+    EXPECT_NE(settledOn<TestRecordsVCScreen>(), nullptr);
+}
+
+TEST_F(HistoryPages, ALongPressOnAResultOpensItsCurveTooAndATapDoesNot) {
+    launchCurveHistory();
+    ASSERT_TRUE(waitUntil([&] { return card(1) != nullptr; }));
+    const QPoint onRow =
+        card(1)->mapToScene(QPointF(card(1)->width() / 2, card(1)->height() - 30)).toPoint();
+    QTest::mouseClick(app_->window(), Qt::LeftButton, {}, onRow);
+    QTest::qWait(300);
+    EXPECT_EQ(app_->navigator().screenNames().back(), "TestRecordsVC");
+    QTest::mousePress(app_->window(), Qt::LeftButton, {}, onRow);
+    QTest::qWait(1200);
+    QTest::mouseRelease(app_->window(), Qt::LeftButton, {}, onRow);
+    auto* curve = settledOn<ChargeCurveVCScreen>();
+    ASSERT_NE(curve, nullptr);
+    EXPECT_EQ(curve->controller().titleLabel.text(), "10000mAh / USB-A");
 }
 
 TEST_F(HistoryPages, ARightSwipeGoesBackToTheMainScreen) {
