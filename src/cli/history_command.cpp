@@ -161,6 +161,7 @@ nlohmann::json curveJson(const TestRecord& record, const ChargeCurve& curve,
         object["batteryCapacity"] = kept->batteryCapacity;
         object["maxChargingWatts"] = kept->maxChargingWatts;
         object["model"] = kept->model;
+        object["nominalVoltage"] = numberJson(kept->nominalVoltage);
     }
     return object;
 }

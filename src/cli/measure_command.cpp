@@ -190,7 +190,8 @@ void showStepPowers(TerminalView& view, TestSession& session) {
     const SampleWindow& window = session.samples();
     const ChargeCurve curve = makeChargeCurve(
         window.timeList, std::vector<double>(window.levelList.begin(), window.levelList.end()),
-        StepFigures{session.device().batteryCapacity(), session.device().maxChargingWatts()});
+        StepFigures{session.device().batteryCapacity(), session.device().maxChargingWatts(),
+                    session.device().nominalVoltage()});
     std::vector<double> watts;
     for (const CurveStep& step : curve.steps) watts.push_back(step.watts.value_or(NAN));
     view.showStepPowers(watts);

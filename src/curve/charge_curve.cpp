@@ -16,6 +16,9 @@ constexpr double kTimeLimit = 1e11;
 // A battery above this is not a battery, and a power above this is not a charger's.
 constexpr int64_t kCapacityLimit = 1000000;
 constexpr double kWattLimit = 1e9;
+// Volts outside this are not a battery's.
+constexpr double kLowestVolts = 1;
+constexpr double kHighestVolts = 100;
 
 double valueOr(const TestRecord& record, const char* key, double fallback = 0) {
     const auto found = record.find(key);
@@ -86,8 +89,10 @@ ChargeCurve makeChargeCurve(const std::vector<double>& times, const std::vector<
         curve.samples.push_back({time - curve.startTime, level});
     }
 
-    const bool powerKnown =
-        figures.batteryCapacity > 0 && figures.batteryCapacity <= kCapacityLimit;
+    const bool powerKnown = figures.batteryCapacity > 0 &&
+                            figures.batteryCapacity <= kCapacityLimit &&
+                            figures.nominalVoltage >= kLowestVolts &&
+                            figures.nominalVoltage <= kHighestVolts;
     for (size_t i = 1; i < curve.samples.size(); ++i) {
         CurveStep step{curve.samples[i - 1].seconds, curve.samples[i].seconds, std::nullopt};
         if (powerKnown) {
@@ -95,7 +100,8 @@ ChargeCurve makeChargeCurve(const std::vector<double>& times, const std::vector<
             window.append(static_cast<float>(curve.samples[i - 1].level), keptTimes[i - 1]);
             window.append(static_cast<float>(curve.samples[i].level), keptTimes[i]);
             RateResult result;
-            if (computeResult(window, figures.batteryCapacity, figures.maxChargingWatts, result)) {
+            if (computeResult(window, figures.batteryCapacity, figures.maxChargingWatts, result,
+                              static_cast<float>(figures.nominalVoltage))) {
                 step.watts = readablePower(result.totalWatt);
             }
         }
@@ -108,7 +114,8 @@ ChargeCurve curveOfRecord(const TestRecord& record, const std::optional<KeptSamp
     if (samples) {
         ChargeCurve curve = makeChargeCurve(
             samples->times, samples->levels,
-            StepFigures{samples->batteryCapacity, samples->maxChargingWatts});
+            StepFigures{samples->batteryCapacity, samples->maxChargingWatts,
+                        samples->nominalVoltage});
         if (!curve.samples.empty()) return curve;
     }
     ChargeCurve curve = makeChargeCurve(

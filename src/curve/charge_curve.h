@@ -14,6 +14,7 @@ namespace voltaro {
 struct StepFigures {
     int64_t batteryCapacity = 0;   // mAh; 0 or less: the power of the steps is unknown
     int64_t maxChargingWatts = 0;  // the cap
+    double nominalVoltage = 5;     // volts of the power figure
 };
 
 struct CurveSample {

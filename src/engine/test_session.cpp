@@ -291,6 +291,7 @@ ResultSnapshot TestSession::snapshot() const {
     s.batteryCapacity = currentmAh_;
     s.maxChargingWatts = device_.maxChargingWatts();
     s.modelIdentifier = device_.modelIdentifier();
+    s.nominalVoltage = device_.nominalVoltage();
     return s;
 }
 

@@ -28,6 +28,7 @@ KeptSamples samplesOf(const ResultSnapshot& snapshot) {
     samples.batteryCapacity = snapshot.batteryCapacity;
     samples.maxChargingWatts = snapshot.maxChargingWatts;
     samples.model = snapshot.modelIdentifier;
+    samples.nominalVoltage = snapshot.nominalVoltage;
     return samples;
 }
 

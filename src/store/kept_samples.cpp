@@ -17,6 +17,7 @@ constexpr const char* kLevels = "levels";
 constexpr const char* kBatteryCapacity = "batteryCapacity";
 constexpr const char* kMaxChargingWatts = "maxChargingWatts";
 constexpr const char* kModel = "model";
+constexpr const char* kNominalVoltage = "nominalVoltage";
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -80,6 +81,7 @@ bool keepSamples(const KeptSamples& samples) {
         {kBatteryCapacity, std::to_string(samples.batteryCapacity)},
         {kMaxChargingWatts, std::to_string(samples.maxChargingWatts)},
         {kModel, samples.model},
+        {kNominalVoltage, shortestText(samples.nominalVoltage)},
     });
     return saveList(entries, kSamplesKey);
 }
@@ -99,6 +101,7 @@ std::vector<KeptSamples> loadKeptSamples() {
         samples.batteryCapacity = wholeOf(entry, kBatteryCapacity);
         samples.maxChargingWatts = wholeOf(entry, kMaxChargingWatts);
         if (const auto model = entry.find(kModel); model != entry.end()) samples.model = model->second;
+        if (entry.count(kNominalVoltage) != 0) samples.nominalVoltage = numberOf(entry, kNominalVoltage);
         kept.push_back(std::move(samples));
     }
     return kept;

@@ -23,6 +23,7 @@ struct KeptSamples {
     int64_t batteryCapacity = 0;   // mAh the result was worked out with
     int64_t maxChargingWatts = 0;  // the cap it was held to
     std::string model;             // model identifier of the device that measured
+    double nominalVoltage = 5;     // volts of the power figure (5 where the entry names none)
 };
 
 // Appends one entry (under the list's lock). False when the file could not be written.

@@ -65,6 +65,7 @@ struct ResultSnapshot {
     int64_t batteryCapacity = 0;
     int64_t maxChargingWatts = 0;
     std::string modelIdentifier = {};
+    double nominalVoltage = 5;  // volts of the power figure
 };
 
 }  // namespace voltaro

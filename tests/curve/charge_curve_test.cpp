@@ -64,6 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {50, 51, 52}, {kNaN, kOneStepAMinute}, 0},
         CurveCase{"ALevelThatFalls", {5000, 5060}, {51, 50}, kDefault, {0, 60}, {51, 50},
                   {-kOneStepAMinute}, 0},
+        // A pack of 10 V: twice the power of the same rise at 5 V.
+        CurveCase{"AtThePacksVoltage", {5000, 5060}, {50, 51}, StepFigures{2716, 100, 10},
+                  {0, 60}, {50, 51}, {2 * kOneStepAMinute}, 0},
         // Ten seconds a percent is 48.6 W: held to the cap, as the result is.
         CurveCase{"CappedStep", {5000, 5010}, {50, 51}, kDefault, {0, 10}, {50, 51}, {30}, 0},
         CurveCase{"UnreadableValuesAreLeftOut",

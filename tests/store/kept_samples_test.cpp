@@ -18,8 +18,9 @@ TEST_F(StoreTest, EverySavedRecordKeepsItsSamplesUntilTheHistoryIsCleared) {
     ResultSnapshot snapshot{.starttime = 700000000.25, .finishtime = 700000073,
                             .levelList = {57, 58, 59},
                             .timeList = {700000000.25, 700000036.75, 700000073},
+                            .kernelWatt = std::nullopt,
                             .batteryCapacity = 2716, .maxChargingWatts = 30,
-                            .modelIdentifier = "x86_64"};
+                            .modelIdentifier = "x86_64", .nominalVoltage = 11.58};
     ASSERT_TRUE(recorder.appendSnapshot(snapshot, {}));
     snapshot.finishtime = snapshot.timeList.back() = 700000080;
     ASSERT_TRUE(recorder.appendSnapshot(snapshot, {}));
@@ -34,6 +35,7 @@ TEST_F(StoreTest, EverySavedRecordKeepsItsSamplesUntilTheHistoryIsCleared) {
     EXPECT_EQ(first->batteryCapacity, 2716);
     EXPECT_EQ(first->maxChargingWatts, 30);
     EXPECT_EQ(first->model, "x86_64");
+    EXPECT_EQ(first->nominalVoltage, 11.58);
     EXPECT_EQ(samplesOfRecord(kept, history[1])->times.back(), 700000080);
     EXPECT_FALSE(samplesOfRecord(kept, {{"starttime", 700000000.25}}).has_value());
 
@@ -58,6 +60,7 @@ TEST_F(StoreTest, AHandEditedEntryKeepsWhatCanBeRead) {
     EXPECT_EQ(times[4], 4);
     EXPECT_EQ(kept[0].levels, (std::vector<double>{57, 58}));
     EXPECT_EQ(kept[0].batteryCapacity, 0);
+    EXPECT_EQ(kept[0].nominalVoltage, 5);  // an entry that names none: USB's 5 V
     EXPECT_TRUE(std::isnan(kept[0].finishtime));
 }
 
