@@ -62,6 +62,18 @@ struct PostgresAddress {
     }
 };
 
+// The cluster to test against: VOLTARO_TEST_POSTGRESQL_URL, or the one CTest started, whose URL
+// is in the file VOLTARO_TEST_POSTGRESQL_URL_FILE names; empty when there is none.
+std::string postgresqlCluster() {
+    const char* given = std::getenv("VOLTARO_TEST_POSTGRESQL_URL");
+    if (given != nullptr && given[0] != '\0') return given;
+    const char* file = std::getenv("VOLTARO_TEST_POSTGRESQL_URL_FILE");
+    if (file == nullptr) return {};
+    std::string url;
+    std::getline(std::ifstream(file), url);
+    return url;
+}
+
 // A database of its own for one test: a file in a temporary folder, or a new database in the
 // PostgreSQL cluster, dropped afterwards.
 class TestDatabase {
@@ -71,9 +83,8 @@ public:
             url_ = "sqlite:" + (dir_.path() / "voltaro.db").string();
             return;
         }
-        const char* cluster = std::getenv("VOLTARO_TEST_POSTGRESQL_URL");
-        if (cluster == nullptr || cluster[0] == '\0') return;
-        admin_ = cluster;
+        admin_ = postgresqlCluster();
+        if (admin_.empty()) return;
         static int counter = 0;
         name_ = "voltaro_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
         pqxx::connection connection(admin_);
@@ -107,8 +118,8 @@ private:
 
 #define SKIP_WITHOUT_DATABASE(database)                                                      \
     if ((database).url().empty())                                                            \
-    GTEST_SKIP() << "VOLTARO_TEST_POSTGRESQL_URL is not set: no PostgreSQL cluster to test " \
-                    "against (.ci/run starts one with scripts/throwaway-postgresql)"
+    GTEST_SKIP() << "no PostgreSQL cluster to test against: CTest starts one where PostgreSQL " \
+                    "is installed, or set VOLTARO_TEST_POSTGRESQL_URL"
 
 void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path) << text;
