@@ -11,10 +11,14 @@ namespace {
 
 bool isKnownLevel(float levelFraction) { return levelFraction >= 0.0f; }
 
-// Whole percent, truncated toward zero, of a level fraction.
+// Whole percent, truncated toward zero, of a level fraction: the session's own arithmetic.
 int64_t truncatedPercent(float levelFraction) {
     return static_cast<int64_t>(levelFraction * 100.0f);
 }
+
+// The whole percent a person is shown: rounded, as the kernel reports it (0.53f is 53 %, although
+// 0.53f * 100 lies just below 53).
+long shownPercent(float levelFraction) { return std::lround(static_cast<double>(levelFraction) * 100.0); }
 
 }  // namespace
 
@@ -38,7 +42,7 @@ std::string TestSession::clockText(int64_t seconds) {
 
 std::string TestSession::batteryLevelText(float levelFraction) {
     if (!isKnownLevel(levelFraction)) return "--%";
-    return std::to_string(truncatedPercent(levelFraction)) + "%";
+    return std::to_string(shownPercent(levelFraction)) + "%";
 }
 
 void TestSession::logWithCount(const char* line) {
@@ -50,6 +54,10 @@ void TestSession::refreshLog() { view_.showTestLog(testMessage_); }
 
 void TestSession::viewDidLoad() {
     addNotifications();
+    // The first reset decides whether Start is offered at a full battery: it needs the level.
+    if (const float level = device_.batteryLevel(); isKnownLevel(level)) {
+        levelPercent_ = truncatedPercent(level);
+    }
     resetForBatteryState();
     handoffs_.refreshBrandCatalogue();
     setMonitorStartTime(loop_.now());
@@ -245,12 +253,18 @@ bool TestSession::showResultOrFail() {
     view_.showFailedTexts();
     stopTimers();
     view_.setStartButtonImage("testButton");
+    const float lastLevel = window_.levelList.empty() ? NAN : window_.levelList.back();
     window_.clear();
     setMonitorStartTime(loop_.now());
     stopTime_ = loop_.now() + kFailedPlaceholderDelay;
     isStart_ = false;
     appendPlaceholder();
+    // A failed test is saved with its placeholder even while the level is unknown: one above the
+    // last sample. The window itself then starts empty, and the first reading opens it.
+    const bool placeholderOnlyForTheRecord = window_.empty() && !std::isnan(lastLevel);
+    if (placeholderOnlyForTheRecord) window_.append(lastLevel + 1.0f, *stopTime_);
     saveRecord();
+    if (placeholderOnlyForTheRecord) window_.clear();
     hasResult_ = false;
     isStart_ = false;
     userStartTime_ = 0;

@@ -83,6 +83,20 @@ TEST_F(SessionTest, ConnectedAtAFullBatteryOffersNoStart) {
     EXPECT_TRUE(view.fullyCharged);
 }
 
+TEST_F(SessionTest, LaunchedAtAFullBatteryOffersNoStart) {
+    load(BatteryState::Full, 1.0f);
+    EXPECT_EQ(view.layout, Layout::Connected);
+    EXPECT_TRUE(view.fullyCharged);
+}
+
+TEST(BatteryLevelText, ShowsTheWholePercentThatTheKernelReports) {
+    // 0.53f * 100 lies just below 53: truncation would show one percent less.
+    const std::pair<float, const char*> cases[] = {
+        {0.53f, "53%"}, {0.59f, "59%"}, {0.57f, "57%"}, {0.0f, "0%"}, {1.0f, "100%"},
+        {kUnknownBatteryLevel, "--%"}};
+    for (const auto& [level, text] : cases) EXPECT_EQ(TestSession::batteryLevelText(level), text);
+}
+
 TEST_F(SessionTest, EveryStateNotificationResetsTheWindow) {
     load(BatteryState::Charging, 0.5f);
     at(10);
@@ -205,6 +219,23 @@ TEST_F(SessionTest, AFailedResultOnStopSavesExactlyOneRecord) {
     EXPECT_LT(handoffs.saved[0].watt, 0.0);
     EXPECT_TRUE(view.failedShown);
     EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "finished"), 0);
+}
+
+TEST_F(SessionTest, AFailedTestIsSavedWhileTheLevelIsUnknown) {
+    load(BatteryState::Charging, 0.5f);
+    at(5);
+    battery.changeLevel(0.53f);  // a second sample before the placeholder's time: it will fail
+    press();
+    at(6);
+    battery.changeLevel(0.52f);  // a change since Start
+    battery.changeLevel(kUnknownBatteryLevel);
+    press();
+    ASSERT_EQ(handoffs.saved.size(), 1u);
+    EXPECT_LT(handoffs.saved[0].watt, 0.0);
+    // The placeholder after the last sample, 20 s ahead, as while the level is known.
+    EXPECT_EQ(handoffs.saved[0].levelList, std::vector<float>{54});
+    EXPECT_EQ(handoffs.saved[0].timeList, std::vector<double>{kStart + 26});
+    EXPECT_TRUE(session.samples().empty());
 }
 
 TEST_F(SessionTest, StartAfterAFinishedTestKeepsTheEarlierSamples) {
