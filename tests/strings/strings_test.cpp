@@ -197,26 +197,36 @@ TEST_F(Strings, EveryLanguageHasATextForEveryKey) {
     }
 }
 
-TEST_F(Strings, LanguageComesFromTheFirstVariableThatNamesOne) {
+TEST_F(Strings, LanguageIsChosenAsGettextChoosesIt) {
     using V = std::vector<const char*>;
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, nullptr}), "en");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "zh_CN.UTF-8"}), "zh_CN");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "zh_HK.UTF-8"}), "zh_TW");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "zh_TW"}), "zh_TW");
-    EXPECT_EQ(languageFrom(V{"zh_Hant", nullptr, nullptr, nullptr}), "zh_TW");
-    EXPECT_EQ(languageFrom(V{"zh-Hans-HK", nullptr, nullptr, nullptr}), "zh_CN");
+    EXPECT_EQ(languageFrom(V{"zh_Hant", nullptr, nullptr, "en_US.UTF-8"}), "zh_TW");
+    EXPECT_EQ(languageFrom(V{"zh-Hans-HK", nullptr, nullptr, "en_US.UTF-8"}), "zh_CN");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "zh_SG"}), "zh_CN");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "zh"}), "zh_CN");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "ja_JP.eucJP"}), "ja");
     EXPECT_EQ(languageFrom(V{"fr:de::ja:zh_CN", "zh_TW", nullptr, nullptr}), "ja");
-    EXPECT_EQ(languageFrom(V{"fr", nullptr, nullptr, "zh_TW.UTF-8"}), "zh_TW");
-    EXPECT_EQ(languageFrom(V{"", "de_DE.UTF-8", "ja_JP.UTF-8", "zh_CN"}), "ja");
+    // LANGUAGE wins over every locale variable, a language we have or not.
+    EXPECT_EQ(languageFrom(V{"ja", "zh_TW.UTF-8", "zh_CN", "zh_CN"}), "ja");
+    EXPECT_EQ(languageFrom(V{"zh_TW:ja", nullptr, "ja_JP.UTF-8", nullptr}), "zh_TW");
+    EXPECT_EQ(languageFrom(V{"fr", nullptr, nullptr, "zh_TW.UTF-8"}), "en");
+    // The first locale variable that is set decides, even for a language we lack.
+    EXPECT_EQ(languageFrom(V{"", "de_DE.UTF-8", "ja_JP.UTF-8", "zh_CN"}), "en");
+    EXPECT_EQ(languageFrom(V{nullptr, "", "ja_JP.UTF-8", "zh_CN"}), "ja");
     EXPECT_EQ(languageFrom(V{nullptr, "C.UTF-8", nullptr, "ja_JP"}), "en");
     EXPECT_EQ(languageFrom(V{nullptr, "POSIX", nullptr, "ja_JP"}), "en");
     EXPECT_EQ(languageFrom(V{nullptr, "en_GB", nullptr, "ja_JP"}), "en");
     EXPECT_EQ(languageFrom(V{nullptr, nullptr, nullptr, "fr_FR.UTF-8"}), "en");
-    // glibc skips LANGUAGE under the C locale; a fresh machine has nothing else.
-    EXPECT_EQ(languageFrom(V{"ja", nullptr, nullptr, "C"}), "ja");
+    // Under the C or POSIX locale, or none at all, LANGUAGE is not looked at.
+    EXPECT_EQ(languageFrom(V{"ja", nullptr, nullptr, "C"}), "en");
+    EXPECT_EQ(languageFrom(V{"ja", "POSIX", nullptr, "de_DE"}), "en");
+    EXPECT_EQ(languageFrom(V{"ja", nullptr, nullptr, nullptr}), "en");
+    // The language flag follows the same choice.
+    languageFrom(V{"zh_TW", "ja_JP.UTF-8", nullptr, nullptr});
+    EXPECT_EQ(localized("languageFlag"), "3");
 }
 
 TEST_F(Strings, ChoiceHoldsUntilTheNextSetLanguage) {

@@ -55,24 +55,36 @@ std::optional<std::string_view> supportedLanguage(std::string_view name) {
     return traditional ? "zh_TW" : "zh_CN";
 }
 
-// LANGUAGE (a colon-separated list), LC_ALL, LC_MESSAGES, LANG: the first that names a language
-// we have wins. Unlike glibc we honour LANGUAGE under the C locale, which is what a fresh machine
-// without generated locales runs in.
+bool isCLocale(std::string_view name) {
+    name = name.substr(0, name.find_first_of(".@"));
+    return name == "C" || name == "POSIX";
+}
+
+// As gettext chooses: the messages locale is the first of LC_ALL, LC_MESSAGES and LANG that is set
+// and not empty (C when none is). Unless that locale is C or POSIX, LANGUAGE, a colon-separated
+// list of preferences, overrides it: its first entry we have a catalogue for wins, and when none
+// has one the texts stay in English, as gettext leaves them untranslated. A user who sets LANGUAGE
+// on a machine without a locale gets English, as every other program there shows.
 std::string_view languageFromEnvironment() {
-    if (const char* list = std::getenv("LANGUAGE")) {
+    std::string_view locale = "C";
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && value[0] != '\0') {
+            locale = value;
+            break;
+        }
+    }
+    const char* list = std::getenv("LANGUAGE");
+    if (list != nullptr && list[0] != '\0' && !isCLocale(locale)) {
         std::string_view rest = list;
         while (!rest.empty()) {
             const std::size_t colon = rest.find(':');
             if (const auto language = supportedLanguage(rest.substr(0, colon))) return *language;
             rest = colon == std::string_view::npos ? "" : rest.substr(colon + 1);
         }
+        return kFallbackLanguage;
     }
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value == nullptr) continue;
-        if (const auto language = supportedLanguage(value)) return *language;
-    }
-    return kFallbackLanguage;
+    return supportedLanguage(locale).value_or(kFallbackLanguage);
 }
 
 const strings::CatalogueSet& catalogues() {
