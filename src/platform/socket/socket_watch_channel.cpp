@@ -7,7 +7,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -158,7 +160,8 @@ private:
     std::shared_ptr<Shared> shared_;
     const Settings settings_;
     int listenFd_;
-    bool acceptPaused_ = false;  // out of file descriptors: wait for a companion to leave
+    bool acceptPaused_ = false;  // out of file descriptors: wait for the retry or a companion to leave
+    std::chrono::steady_clock::time_point acceptRetryAt_{};
     std::vector<std::unique_ptr<Companion>> companions_;
     std::uint64_t nextCompanionId_ = 1;
 };
@@ -172,13 +175,23 @@ void SocketWatchChannel::Server::run() {
             const short events = companion->output.empty() ? POLLIN : POLLIN | POLLOUT;
             fds.push_back({companion->fd, events, 0});
         }
-        if (poll(fds.data(), fds.size(), -1) < 0) {
+        // Paused for want of file descriptors: something else in the process may free one at any
+        // time, so try again when the retry is due rather than only when a companion leaves.
+        int timeout = -1;
+        if (acceptPaused_) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                acceptRetryAt_ - std::chrono::steady_clock::now());
+            timeout = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
+        }
+        if (poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR) continue;
             note("watch link stopped: " + errorText(errno));
             break;
         }
         if (fds[0].revents != 0 && !takeCommands()) break;
-        if ((fds[1].revents & POLLIN) != 0) acceptAll();
+        const bool retryDue = acceptPaused_ && std::chrono::steady_clock::now() >= acceptRetryAt_;
+        if (retryDue) acceptPaused_ = false;
+        if ((fds[1].revents & POLLIN) != 0 || retryDue) acceptAll();
         // Companions accepted just now have no entry in `fds`; they are read next time round.
         for (std::size_t i = 0; i + 2 < fds.size(); ++i) {
             Companion& companion = *companions_[i];
@@ -234,6 +247,9 @@ void SocketWatchChannel::Server::acceptAll() {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                 note("cannot accept companions for now: " + errorText(errno));
                 acceptPaused_ = true;
+                acceptRetryAt_ = std::chrono::steady_clock::now() +
+                                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                     std::chrono::duration<double>(settings_.acceptRetrySeconds));
             }
             return;
         }

@@ -27,6 +27,9 @@ public:
         // SO_SNDBUF of each companion's socket; 0 keeps the system's default.
         int socketSendBufferBytes = 0;
         std::size_t maxCompanions = 16;
+        // After running out of file descriptors the socket tries to accept again this often
+        // (real seconds), also when no companion leaves to free one.
+        double acceptRetrySeconds = 1.0;
     };
 
     explicit SocketWatchChannel(MainLoop& loop);

@@ -5,12 +5,6 @@
 #include <cstdlib>
 
 namespace voltaro {
-namespace {
-
-constexpr int kMaxLineDepth = 32;
-
-}  // namespace
-
 std::string defaultWatchSocketPath() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/') {
@@ -59,7 +53,8 @@ std::optional<nlohmann::json> parseWatchLine(std::string_view line) {
     // The callback sees every value with its depth; lines are short, so the value is built and
     // then refused rather than aborted.
     const auto depthCheck = [&tooDeep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-        if (depth > kMaxLineDepth) tooDeep = true;
+        // The line's own object is at depth 0: levels in all are one more.
+        if (depth + 1 > kWatchMaxLineDepth) tooDeep = true;
         return true;
     };
     nlohmann::json value = nlohmann::json::parse(line.begin(), line.end(), depthCheck, false);

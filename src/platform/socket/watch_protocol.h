@@ -15,6 +15,8 @@
 namespace voltaro {
 
 inline constexpr std::size_t kWatchMaxLineBytes = 64 * 1024;
+// Nesting deeper than this is refused: no message of the link comes near it.
+inline constexpr int kWatchMaxLineDepth = 32;
 
 // $XDG_RUNTIME_DIR/voltaro/watch.sock; /tmp/voltaro-<uid>/watch.sock when XDG_RUNTIME_DIR is not
 // set to an absolute path.

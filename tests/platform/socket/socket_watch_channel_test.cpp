@@ -1,10 +1,13 @@
 #include "platform/socket/socket_watch_channel.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <optional>
@@ -152,6 +155,36 @@ TEST_F(SocketWatchChannelTest, HelloPairsACompanionForAsLongAsItStays) {
     EXPECT_FALSE(channel->isWatchAppInstalled());
 }
 
+TEST_F(SocketWatchChannelTest, AcceptsAgainByItselfAfterRunningOutOfFileDescriptors) {
+    SocketWatchChannel::Settings s = settings();
+    s.acceptRetrySeconds = 0.02;
+    start(s);
+    // Every descriptor but one taken, and that one the companion's: the channel cannot accept it.
+    rlimit limits{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limits), 0);
+    int highest = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        highest = std::max(highest, std::stoi(entry.path().filename().string()));
+    }
+    rlimit lowered = limits;
+    lowered.rlim_cur = static_cast<rlim_t>(highest) + 8;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    std::vector<int> taken;
+    for (int fd; (fd = dup(STDERR_FILENO)) >= 0;) taken.push_back(fd);
+    close(taken.back());
+    taken.pop_back();
+    RawClient companion(channel->socketPath());
+    const bool refused = runUntil(loop, [&] { return logs.count("cannot accept companions") > 0; });
+    for (const int fd : taken) close(fd);
+    setrlimit(RLIMIT_NOFILE, &limits);
+    ASSERT_TRUE(companion.connected());
+    ASSERT_TRUE(refused);
+
+    // Descriptors are free again, and nobody left: the channel takes the companion all the same.
+    ASSERT_TRUE(companion.write("{\"hello\":\"watch\"}\n"));
+    waitUntilPaired(true);
+}
+
 TEST_F(SocketWatchChannelTest, PushesReachOnlyPairedCompanions) {
     start(settings());
     RawClient paired(channel->socketPath());
@@ -188,7 +221,7 @@ TEST_F(SocketWatchChannelTest, MalformedAndOversizedLinesAreDroppedWithOneDebugL
     const std::string padding(70 * 1024, 'x');
     ASSERT_TRUE(companion.write("garbage\n"));
     ASSERT_TRUE(companion.write("[1]\n"));
-    ASSERT_TRUE(companion.write(std::string(40, '[') + std::string(40, ']') + "\n"));
+    ASSERT_TRUE(companion.write("{\"message\":" + std::string(40, '[') + std::string(40, ']') + "}\n"));
     ASSERT_TRUE(companion.write("{\"id\":1,\"message\":{\"pad\":\"" + padding + "\"}}\n"));
     ASSERT_TRUE(companion.write(padding + "\n"));
     ASSERT_TRUE(companion.write("{\"id\":2,\"message\":{}}\n"));
@@ -321,6 +354,19 @@ TEST(WatchSocketPath, FollowsTheRuntimeDirectory) {
     unsetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(defaultWatchSocketPath(), fallback);
     if (saved) setenv("XDG_RUNTIME_DIR", saved->c_str(), 1);
+}
+
+TEST(WatchLine, ObjectsNestedPastTheLimitAreRefused) {
+    // A message holding `depth` levels in all, the line's own object included.
+    const auto nested = [](int depth) {
+        return "{\"message\":" + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
+    };
+    const std::pair<int, bool> cases[] = {
+        {1 + 1, true}, {kWatchMaxLineDepth, true}, {kWatchMaxLineDepth + 1, false}, {999, false},
+        {30000, false}};
+    for (const auto& [depth, accepted] : cases) {
+        EXPECT_EQ(parseWatchLine(nested(depth)).has_value(), accepted) << depth;
+    }
 }
 
 TEST(LineSplitter, CutsAStreamIntoBoundedLines) {
