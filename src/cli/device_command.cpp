@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "extensions/number_text.h"
 #include "platform/preference_store.h"
 
 namespace voltaro::cli {
@@ -60,8 +61,7 @@ int runDevice(const DeviceCommandOptions& options, Environment& env) {
         env.out << object.dump() << '\n';
         return kExitResult;
     }
-    char volts[32];
-    std::snprintf(volts, sizeof volts, "%.2f", f.nominalVoltage);
+    const std::string volts = fixedText(f.nominalVoltage, 2);
     env.out << "Identifier     " << f.identifier << '\n'
             << "Model          " << f.name << ' ' << origin(f.nameSource) << '\n'
             << "Capacity       " << f.capacity << " mAh " << origin(f.capacitySource) << '\n'

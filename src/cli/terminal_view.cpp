@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "curve/curve_text.h"
+#include "extensions/number_text.h"
 
 namespace voltaro::cli {
 namespace {
@@ -10,11 +11,7 @@ namespace {
 // The steps the live line's sparkline shows, the latest ones.
 constexpr size_t kSparklineSteps = 24;
 
-std::string powerText(double watts) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1f W", watts);
-    return buffer;
-}
+std::string powerText(double watts) { return fixedText(watts, 1) + " W"; }
 
 }  // namespace
 

@@ -63,6 +63,17 @@ std::string shortestText(float value) {
     return shortest(value);
 }
 
+std::string fixedText(double value, int decimals) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    // Large enough for any double in fixed notation (up to 309 digits before the point).
+    char buffer[400];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (error != std::errc()) return "nan";
+    return std::string(buffer, end);
+}
+
 bool isInvalidPercentText(std::string_view text) {
     return isInvalidTypedNumber(text, 100);
 }

@@ -18,6 +18,10 @@ std::optional<int64_t> parseDecimalInteger(std::string_view text);
 std::string shortestText(double value);
 std::string shortestText(float value);
 
+// `value` with `decimals` digits after a decimal point, rounded as printf's "%.*f" rounds: always
+// a point, whatever locale the process runs in ("8.1" where printf would write "8,1").
+std::string fixedText(double value, int decimals);
+
 // Typed watt ratings: true (invalid) when the text is empty, longer than 7 characters, not a
 // whole decimal number, below 1 or above 100.
 bool isInvalidPercentText(std::string_view text);

@@ -5,6 +5,7 @@
 
 #include "engine/monitor_start_time.h"
 #include "extensions/interface_helpers.h"
+#include "extensions/number_text.h"
 #include "platform/log.h"
 #include "platform/strings.h"
 #include "store/brand_catalogue.h"
@@ -13,17 +14,9 @@
 namespace voltaro {
 namespace {
 
-std::string wattText(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1fw", value);
-    return buffer;
-}
+std::string wattText(double value) { return fixedText(value, 1) + "w"; }
 
-std::string wholeText(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.0f", value);
-    return buffer;
-}
+std::string wholeText(double value) { return fixedText(value, 0); }
 
 double valueOr(const TestRecord& record, const char* key, double fallback = 0) {
     const auto it = record.find(key);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "extensions/interface_helpers.h"
+#include "extensions/number_text.h"
 #include "platform/log.h"
 #include "platform/strings.h"
 #include "store/display_text.h"
@@ -16,11 +17,7 @@ ui::StyledText styled(std::string_view text) {
     return {message.text, message.fontSize, message.lineSpacing};
 }
 
-std::string powerText(double watts) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1f", watts);
-    return buffer;
-}
+std::string powerText(double watts) { return fixedText(watts, 1); }
 
 }  // namespace
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <clocale>
+#include <string>
+
+namespace voltaro::testing {
+
+// Runs the process in another C locale while it lives, as a desktop session would set it
+// (the application's toolkit calls setlocale(LC_ALL, "") at start). scripts/setup generates the
+// locales the tests use; where one is missing, available() is false and the test skips.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name) {
+        const char* current = std::setlocale(LC_ALL, nullptr);
+        previous_ = current != nullptr ? current : "C";
+        available_ = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+    bool available() const { return available_; }
+
+private:
+    std::string previous_;
+    bool available_ = false;
+};
+
+}  // namespace voltaro::testing
