@@ -35,6 +35,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments, std::ostre
     app.add_option("--data-dir", options.dataDirectory,
                    "Directory of the history and brand files (sets VOLTARO_DATA_DIR)")
         ->type_name("DIR");
+    app.add_flag("--save", options.save,
+                 "Save the results of a simulated or replayed battery in the history (done "
+                 "without asking when --data-dir or VOLTARO_DATA_DIR names one)");
     CLI::Option* screenshot = app.add_option("--screenshot", options.screenshot,
                                              "Write a PNG picture of the window to FILE, then quit")
                                   ->type_name("FILE");

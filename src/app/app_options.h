@@ -21,6 +21,7 @@ struct AppOptions {
     BatteryOptions battery;
     DeviceOptions device;  // --model, --capacity, --voltage, --max-watts
     std::optional<std::string> dataDirectory;
+    bool save = false;  // keep the results of a simulated or replayed battery
     std::optional<std::string>
         screenshot;                   // a PNG of the window is written here, then the app ends
     std::optional<double> after;      // seconds of the loop's (scaled) time

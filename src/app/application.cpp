@@ -13,6 +13,7 @@
 #include "app/screens.h"
 #include "app/session_wiring.h"
 #include "platform/log.h"
+#include "platform/paths.h"
 #include "platform/preference_store.h"
 #include "screens/app_delegate.h"
 
@@ -72,6 +73,13 @@ std::optional<int> Application::start(std::ostream& err) {
     kernelPower_ = std::make_unique<KernelPowerMeter>(*loop_, *battery_);
     wiring_ = std::make_unique<SessionWiring>(*loop_, standardPreferences(), *device_);
     wiring_->setKernelPowerMeter(kernelPower_.get());
+    const bool keepRecords =
+        keepsRecords(setup_.onVirtualTimeAllowed(), options_.save, Paths::dataDirectoryNamed());
+    wiring_->setKeepingRecords(keepRecords);
+    if (!keepRecords) {
+        err << "voltaro: results of the simulated or replayed battery are not saved (--save or "
+               "--data-dir keeps them)\n";
+    }
     rating_ = std::make_unique<RatingPrompt>(standardPreferences(), *loop_,
                                              [this] { urls_.open(VOLTARO_HOME_URL); });
 

@@ -24,6 +24,8 @@ public:
     const Utility& utility() const { return services_.utility(); }
     // The kernel's own power figure, saved beside each result.
     void setKernelPowerMeter(const KernelPowerMeter* meter) { services_.setKernelPowerMeter(meter); }
+    // Off for a simulated or replayed battery unless a history was named or saving asked for.
+    void setKeepingRecords(bool keep) { services_.setKeepingRecords(keep); }
 
 private:
     CurlHttpClient http_;

@@ -7,6 +7,19 @@
 
 namespace voltaro::cli {
 
+sigset_t interruptSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+void blockInterrupts() {
+    const sigset_t signals = interruptSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
 int runCli(const std::vector<std::string>& arguments, Environment& environment) {
     CLI::App app{"Measures how fast a charger charges this device.", "voltaro-cli"};
     app.require_subcommand(1);
@@ -35,6 +48,9 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     measureCommand->add_option("--data-dir", measure.dataDir,
                                "Directory of the history (default $VOLTARO_DATA_DIR or "
                                "$XDG_DATA_HOME/voltaro)");
+    measureCommand->add_flag("--save", measure.save,
+                             "Save the result of a simulated or replayed battery in the history "
+                             "(done without asking when --data-dir or VOLTARO_DATA_DIR names one)");
 
     DeviceCommandOptions device;
     CLI::App* deviceCommand = app.add_subcommand(
@@ -98,6 +114,10 @@ int runCli(const std::vector<std::string>& arguments, Environment& environment) 
     }
 
     if (measureCommand->parsed()) return runMeasure(measure, environment);
+    if (environment.handleInterrupts) {
+        const sigset_t signals = interruptSignals();
+        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+    }
     if (historyCommand->parsed()) {
         history.clear = clearCommand->parsed();
         if (showCommand->parsed()) history.show = shown;

@@ -22,6 +22,11 @@ struct Environment {
     int columns = 0;                   // the terminal's width in characters; 0: not known
 };
 
+// Blocks SIGINT and SIGTERM in the calling thread, and so in every thread started after it: called
+// first thing in main(), so that no thread can be killed by them before the measure command reads
+// them. runCli() unblocks them again for the other commands, which end at once as usual.
+void blockInterrupts();
+
 // Runs voltaro-cli with its arguments (without the program name).
 int runCli(const std::vector<std::string>& arguments, Environment& environment);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 #include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
@@ -16,6 +18,7 @@ struct MeasureOptions {
     std::optional<double> clockStart;
     std::optional<std::string> dataDir;
     bool json = false;
+    bool save = false;  // keep a simulated or replayed run's result in the history
 };
 
 struct DeviceCommandOptions {
@@ -62,6 +65,9 @@ int runHistory(const HistoryOptions& options, Environment& environment);
 int runWatch(const WatchOptions& options, Environment& environment);
 int runMeasure(const MeasureOptions& options, Environment& environment);
 int runDevice(const DeviceCommandOptions& options, Environment& environment);
+
+// SIGINT and SIGTERM, which the measure command handles on its main loop.
+sigset_t interruptSignals();
 
 // Adds --model, --capacity, --voltage and --max-watts to a command.
 void addDeviceOptions(CLI::App& command, DeviceOptions& options);

@@ -8,6 +8,8 @@
 #include "cli/cli_app.h"
 
 int main(int argc, char** argv) {
+    // Before anything can start a thread.
+    voltaro::cli::blockInterrupts();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     voltaro::cli::Environment environment{std::cout, std::cerr, &std::cin, isatty(STDOUT_FILENO) == 1,
                                           true};

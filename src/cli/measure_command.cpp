@@ -1,7 +1,12 @@
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
-#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +20,7 @@
 #include "device/device.h"
 #include "engine/kernel_power_meter.h"
 #include "engine/test_session.h"
+#include "extensions/number_text.h"
 #include "platform/curl/curl_http_client.h"
 #include "platform/paths.h"
 #include "platform/socket/socket_watch_channel.h"
@@ -58,14 +64,13 @@ public:
         ResultSnapshot values;
         StarWidths stars{};
         bool failed = false;
+        SessionServices::SaveOutcome save = SessionServices::SaveOutcome::None;
         bool saved = false;  // written to the history
         std::optional<double> kernelWatts;  // the kernel's own figure over the same window
     };
 
     OutcomeRecorder(SessionServices& services, const KernelPowerMeter& kernelPower)
-        : services_(services), kernelPower_(kernelPower) {
-        services_.onRecordSaved = [this](const TestRecord&) { savedNow_ = true; };
-    }
+        : services_(services), kernelPower_(kernelPower) {}
 
     void appendTestRecord(TestSession& session) override {
         Outcome outcome;
@@ -75,9 +80,9 @@ public:
             outcome.kernelWatts =
                 kernelPower_.averageBetween(outcome.values.starttime, outcome.values.finishtime);
         }
-        savedNow_ = false;
         services_.appendTestRecord(session);
-        outcome.saved = savedNow_;
+        outcome.save = services_.lastSaveOutcome();
+        outcome.saved = outcome.save == SessionServices::SaveOutcome::Saved;
         outcome.stars = session.starWidths();
         last = std::move(outcome);
         if (onSaved) onSaved(*last);
@@ -91,11 +96,31 @@ public:
 private:
     SessionServices& services_;
     const KernelPowerMeter& kernelPower_;
-    bool savedNow_ = false;
 };
 
+// One line on what became of the result in the history.
+void printSave(std::ostream& out, SessionServices::SaveOutcome save) {
+    const std::string history = (Paths::dataDirectory() / kHistoryKey).string();
+    switch (save) {
+        case SessionServices::SaveOutcome::Saved:
+            out << "Saved to " << history << '\n';
+            break;
+        case SessionServices::SaveOutcome::NotWritten:
+            out << "The history " << history << " could not be written: this result is not kept.\n";
+            break;
+        case SessionServices::SaveOutcome::NotKept:
+            out << "Not saved: a simulated or replayed run is saved only with --save, --data-dir "
+                   "or VOLTARO_DATA_DIR.\n";
+            break;
+        case SessionServices::SaveOutcome::NoSamples:
+            out << "Not saved: the test has no samples.\n";
+            break;
+        case SessionServices::SaveOutcome::None:
+            break;
+    }
+}
+
 void printOutcome(std::ostream& out, const OutcomeRecorder::Outcome& outcome) {
-    char line[160];
     if (outcome.failed) {
         out << "Result: the test failed. The level rose faster than the test could time it;\n"
                "keep the charger connected and start again.\n";
@@ -103,21 +128,14 @@ void printOutcome(std::ostream& out, const OutcomeRecorder::Outcome& outcome) {
     }
     const ResultSnapshot& v = outcome.values;
     out << "Result\n";
-    std::snprintf(line, sizeof line, "  Power          %.1f W\n", v.watt);
-    out << line;
-    if (outcome.kernelWatts) {
-        std::snprintf(line, sizeof line, "  kernel: %.1f W\n", *outcome.kernelWatts);
-        out << line;
-    }
-    std::snprintf(line, sizeof line, "  Charge rate    %.1f mAh/min\n", v.amp);
-    out << line;
-    std::snprintf(line, sizeof line, "  Per percent    %.0f s\n", v.averageTime);
-    out << line;
-    std::snprintf(line, sizeof line, "  Levels         %.0f%% to %.0f%%\n", v.startlevel, v.finishlevel);
-    out << line;
-    std::snprintf(line, sizeof line, "  Rating         %s  %.1f of 5 stars\n",
-                  starText(outcome.stars).c_str(), starCount(outcome.stars));
-    out << line;
+    out << "  Power          " << fixedText(v.watt, 1) << " W\n";
+    if (outcome.kernelWatts) out << "  kernel: " << fixedText(*outcome.kernelWatts, 1) << " W\n";
+    out << "  Charge rate    " << fixedText(v.amp, 1) << " mAh/min\n";
+    out << "  Per percent    " << fixedText(v.averageTime, 0) << " s\n";
+    out << "  Levels         " << fixedText(v.startlevel, 0) << "% to " << fixedText(v.finishlevel, 0)
+        << "%\n";
+    out << "  Rating         " << starText(outcome.stars) << "  " << fixedText(starCount(outcome.stars), 1)
+        << " of 5 stars\n";
 }
 
 nlohmann::json outcomeJson(const std::optional<OutcomeRecorder::Outcome>& outcome,
@@ -145,39 +163,70 @@ nlohmann::json outcomeJson(const std::optional<OutcomeRecorder::Outcome>& outcom
             {"reply", reply ? nlohmann::json(*reply) : nlohmann::json()}};
 }
 
-// Ctrl-C and SIGTERM arrive on a thread of their own, which hands them to the main loop.
+// Ctrl-C and SIGTERM, blocked in every thread since main() began (blockInterrupts), are read
+// from a signalfd by a thread of their own. The first is handed to the main loop, which stops the
+// test as Stop does; a second, while that stop and its save are under way, ends the process as
+// the signal would have.
 class InterruptWatcher {
 public:
     InterruptWatcher(MainLoop& loop, std::function<void()> onInterrupt) {
-        sigset_t signals;
-        sigemptyset(&signals);
-        sigaddset(&signals, SIGINT);
-        sigaddset(&signals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-        thread_ = std::thread([this, signals, &loop, onInterrupt = std::move(onInterrupt)] {
-            int received = 0;
-            while (sigwait(&signals, &received) == 0) {
-                if (stopping_) return;
-                loop.post(onInterrupt);
-            }
+        const sigset_t signals = interruptSignals();
+        pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // already so when main() blocked them
+        signalFd_ = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+        stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (signalFd_ < 0 || stopFd_ < 0) return;
+        thread_ = std::thread([this, &loop, onInterrupt = std::move(onInterrupt)] {
+            watch(loop, onInterrupt);
         });
     }
     ~InterruptWatcher() {
-        stopping_ = true;
-        pthread_kill(thread_.native_handle(), SIGTERM);
-        thread_.join();
+        if (thread_.joinable()) {
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t written = write(stopFd_, &one, sizeof one);
+            thread_.join();
+        }
+        if (signalFd_ >= 0) close(signalFd_);
+        if (stopFd_ >= 0) close(stopFd_);
     }
+    InterruptWatcher(const InterruptWatcher&) = delete;
+    InterruptWatcher& operator=(const InterruptWatcher&) = delete;
 
 private:
-    std::atomic<bool> stopping_{false};
+    void watch(MainLoop& loop, const std::function<void()>& onInterrupt) const {
+        int received = 0;
+        for (;;) {
+            pollfd fds[] = {{signalFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+            if (poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) continue;
+                return;
+            }
+            if (fds[1].revents != 0) return;
+            signalfd_siginfo info{};
+            if (read(signalFd_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) continue;
+            if (++received == 1) {
+                loop.post(onInterrupt);
+                continue;
+            }
+            // The second: die of it, as an interrupted program does.
+            const int signal = static_cast<int>(info.ssi_signo);
+            std::signal(signal, SIG_DFL);
+            sigset_t only;
+            sigemptyset(&only);
+            sigaddset(&only, signal);
+            pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+            raise(signal);
+            _exit(128 + signal);
+        }
+    }
+
+    int signalFd_ = -1;
+    int stopFd_ = -1;
     std::thread thread_;
 };
 
 void printDevice(std::ostream& out, const DeviceFigures& figures, bool realBattery) {
-    char volts[32];
-    std::snprintf(volts, sizeof volts, "%.2f", figures.nominalVoltage);
     out << "Model: " << figures.name << " (" << figures.identifier << "), " << figures.capacity
-        << " mAh at " << volts << " V, up to " << figures.maxChargingWatts << " W\n";
+        << " mAh at " << fixedText(figures.nominalVoltage, 2) << " V, up to " << figures.maxChargingWatts << " W\n";
     // Never let a made-up capacity pass for a real battery's own.
     if (realBattery && figures.capacitySource == FigureSource::Default) {
         out << "The battery reports no design capacity: the results assume " << figures.capacity
@@ -205,6 +254,7 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
         return kExitUsage;
     }
     if (options.dataDir) Paths::setDataDirectory(*options.dataDir);
+    const bool historyNamed = Paths::dataDirectoryNamed();
     BatterySetup setup;
     DeviceSetup deviceSetup;
     try {
@@ -230,13 +280,10 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
     if (!options.json) {
         if (setup.chosenAutomatically) env.out << "No battery found: using the simulated battery.\n";
         if (setup.kind == BatterySetup::Kind::Simulated) {
-            char line[160];
-            std::snprintf(line, sizeof line,
-                          "Simulated charger: %.1f W, from %.0f%%, on a %lld mAh battery.\n",
-                          setup.simulation.chargerWatts,
-                          static_cast<double>(setup.simulation.startLevel) * 100.0,
-                          static_cast<long long>(setup.simulation.capacityMah));
-            env.out << line;
+            env.out << "Simulated charger: " << fixedText(setup.simulation.chargerWatts, 1)
+                    << " W, from "
+                    << fixedText(static_cast<double>(setup.simulation.startLevel) * 100.0, 0)
+                    << "%, on a " << setup.simulation.capacityMah << " mAh battery.\n";
         } else if (!setup.onVirtualTimeAllowed()) {
             env.out << "Battery: " << describeBattery(setup, *battery) << '\n';
         }
@@ -259,6 +306,7 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
     std::optional<std::string> reply;
     services.onReplyText = [&](const std::string& text) { reply = text; };
     services.setKernelPowerMeter(&kernelPower);
+    services.setKeepingRecords(keepsRecords(setup.onVirtualTimeAllowed(), options.save, historyNamed));
     OutcomeRecorder recorder(services, kernelPower);
     TestSession session(*loop, device, view, recorder);
     if (!options.json && watchServed) {
@@ -272,11 +320,7 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
             view.flush();
             view.finishLine();
             printOutcome(env.out, outcome);
-            if (outcome.saved) {
-                env.out << "Saved to " << (Paths::dataDirectory() / kHistoryKey).string() << '\n';
-            } else {
-                env.out << "The history could not be written: this result is not kept.\n";
-            }
+            printSave(env.out, outcome.save);
         }
     };
 
@@ -290,8 +334,10 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
     const auto afterEvent = [&] {
         showStepPowers(view, session);
         view.flush();
-        if (recorder.last && !recorder.last->failed && !session.isStart() &&
-            session.levelPercent() >= 100) {
+        // A test that ended, finished or failed, ends the run; a replay goes on to its script's
+        // end unless the battery is full.
+        if (recorder.last && !session.isStart() &&
+            (!replayed || (!recorder.last->failed && session.levelPercent() >= 100))) {
             loop->quit();
             return;
         }
@@ -317,7 +363,11 @@ int runMeasure(const MeasureOptions& options, Environment& env) {
 
     if (replay != nullptr) {
         replay->onCommand([&](ScriptEvent::Kind kind) {
-            if (kind == ScriptEvent::Kind::Start && !session.isStart()) session.buttonClicked();
+            // A scripted press does what the button could do then: there is no Start while
+            // unplugged or full.
+            if (kind == ScriptEvent::Kind::Start && !session.isStart() && view.offersStart()) {
+                session.buttonClicked();
+            }
             if (kind == ScriptEvent::Kind::Stop && session.isStart()) session.buttonClicked();
             if (kind == ScriptEvent::Kind::Appear) session.viewWillAppear();
             view.flush();

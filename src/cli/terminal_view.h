@@ -44,6 +44,11 @@ public:
     void flush();
     // Ends the live line before other output.
     void finishLine();
+    // Whether the screen would offer Start now: not while unplugged, full or testing.
+    bool offersStart() const {
+        return situation_ != Situation::Unplugged && situation_ != Situation::Full &&
+               situation_ != Situation::Testing;
+    }
 
 private:
     enum class Situation { None, Unplugged, Ready, Full, Testing, Finished, Failed };

@@ -26,10 +26,12 @@ std::string describe(const nlohmann::json& message) {
 }  // namespace
 
 int runWatch(const WatchOptions& options, Environment& env) {
-    WatchCompanion companion(options.socket.value_or(defaultWatchSocketPath()));
+    // Declared before the companion, so that they outlive its reader thread, which uses them.
+    // Every line is written under the mutex: pushes arrive on that thread.
     std::mutex mutex;
     std::condition_variable closed;
     bool disconnected = false;
+    WatchCompanion companion(options.socket.value_or(defaultWatchSocketPath()));
     companion.onPush([&](const nlohmann::json& message) {
         std::lock_guard lock(mutex);
         env.out << (options.json ? message.dump() : describe(message)) << std::endl;
@@ -49,16 +51,16 @@ int runWatch(const WatchOptions& options, Environment& env) {
         const auto timeout = std::chrono::milliseconds(static_cast<int64_t>(options.timeout * 1000));
         const std::optional<nlohmann::json> reply =
             companion.ask(nlohmann::json::object(), timeout);
+        std::lock_guard lock(mutex);
         if (!reply) {
             env.err << "voltaro-cli: no reply within " << options.timeout << " s\n";
             return kExitNoResult;
         }
-        std::lock_guard lock(mutex);
         env.out << (options.json ? reply->dump() : describe(*reply)) << std::endl;
         return kExitResult;
     }
-    if (!options.json) env.out << "Connected; waiting for battery messages (Ctrl-C ends).\n";
     std::unique_lock lock(mutex);
+    if (!options.json) env.out << "Connected; waiting for battery messages (Ctrl-C ends).\n";
     closed.wait(lock, [&] { return disconnected; });
     env.out << "The application closed the link.\n";
     return kExitResult;

@@ -17,6 +17,9 @@ class Paths {
 public:
     static std::filesystem::path dataDirectory();
     static std::filesystem::path configDirectory();
+    // Whether the data directory was named for this run (--data-dir, $VOLTARO_DATA_DIR) rather
+    // than being the user's default one.
+    static bool dataDirectoryNamed();
 
     // Process-wide overrides (front-end options, tests); an empty path removes the override.
     static void setDataDirectory(std::filesystem::path directory);

@@ -33,12 +33,24 @@ SessionServices::SessionServices(const Clock& clock, HttpClient& http, ServiceEn
 }
 
 void SessionServices::appendTestRecord(TestSession& session) {
+    if (!keepingRecords_) {
+        session.showRating();
+        lastSave_ = SaveOutcome::NotKept;
+        return;
+    }
     uploadingFor_ = &session;
     ResultSnapshot snapshot = session.snapshot();
     if (kernelPower_ != nullptr) {
         snapshot.kernelWatt = kernelPower_->averageBetween(snapshot.starttime, snapshot.finishtime);
     }
-    recorder_.appendSnapshot(snapshot, [&session] { session.showRating(); });
+    const bool written = recorder_.appendSnapshot(snapshot, [&session] { session.showRating(); });
+    lastSave_ = written                      ? SaveOutcome::Saved
+                : snapshot.levelList.empty() ? SaveOutcome::NoSamples
+                                             : SaveOutcome::NotWritten;
+}
+
+bool keepsRecords(bool simulatedOrReplayed, bool saveAsked, bool historyNamed) {
+    return !simulatedOrReplayed || saveAsked || historyNamed;
 }
 
 void SessionServices::refreshBrandCatalogue() {

@@ -25,6 +25,15 @@ public:
     SessionServices(const Clock& clock, HttpClient& http, ServiceEndpoints endpoints,
                     PreferenceStore& preferences, Device& device, WatchChannel* watch);
 
+    // What became of the last result handed to appendTestRecord.
+    enum class SaveOutcome {
+        None,        // no result yet
+        Saved,       // written to the history (and uploaded)
+        NotWritten,  // the history file could not be written
+        NoSamples,   // the result had no samples to save
+        NotKept,     // saving is off for this run
+    };
+
     void appendTestRecord(TestSession& session) override;
     void refreshBrandCatalogue() override;
     void updateToWatch(TestSession& session) override;
@@ -38,6 +47,12 @@ public:
 
     const Utility& utility() const { return utility_; }
 
+    // Off: results are rated and shown but neither written to the history nor uploaded (a
+    // simulated or replayed run that names no history of its own). On by default.
+    void setKeepingRecords(bool keep) { keepingRecords_ = keep; }
+    bool keepingRecords() const { return keepingRecords_; }
+    SaveOutcome lastSaveOutcome() const { return lastSave_; }
+
     // The kernel's own power figure, saved beside each result where the battery reports one.
     void setKernelPowerMeter(const KernelPowerMeter* meter) { kernelPower_ = meter; }
 
@@ -47,6 +62,13 @@ private:
     WatchChannel* watch_;
     TestSession* uploadingFor_ = nullptr;  // the session whose saved result is being uploaded
     const KernelPowerMeter* kernelPower_ = nullptr;
+    bool keepingRecords_ = true;
+    SaveOutcome lastSave_ = SaveOutcome::None;
 };
+
+// Whether a run keeps its results: always on a real battery; with a simulated or replayed one
+// only when asked (--save) or when a history location is named (--data-dir, VOLTARO_DATA_DIR), so
+// that made-up tests never land in the user's own history.
+bool keepsRecords(bool simulatedOrReplayed, bool saveAsked, bool historyNamed);
 
 }  // namespace voltaro

@@ -5,6 +5,8 @@
 
 #include "cli/terminal_view.h"
 #include "cli_runner.h"
+#include "support/scoped_locale.h"
+#include "support/temp_dir.h"
 
 namespace voltaro::cli {
 namespace {
@@ -59,6 +61,9 @@ TEST(MeasureReplay, AScriptThatNeverStartsHasNoResult) {
 }
 
 TEST(MeasureReplay, HumanOutputShowsPowerRateAndStars) {
+    // Numbers keep their point in a decimal-comma locale.
+    const testing::ScopedLocale german("de_DE.UTF-8");
+    if (!german.available()) GTEST_SKIP() << "the de_DE.UTF-8 locale is not generated (scripts/setup)";
     const CliRun r = run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"),
                        "--instant", "--model", "x86_64"});
     ASSERT_EQ(r.status, kExitResult) << r.err;
@@ -77,6 +82,52 @@ TEST(MeasureSimulated, RunsToFullOnVirtualTime) {
     // A 20 W charger under the 27 W maximum, tapering above 80 %: well under 20 W on average.
     EXPECT_GT(j["watt"].get<double>(), 12.0);
     EXPECT_LT(j["watt"].get<double>(), 20.0);
+}
+
+TEST(MeasureReplay, AScriptedStartDoesOnlyWhatTheButtonCould) {
+    // No Start button while unplugged or full: the presses do nothing and no test runs.
+    for (const char* setting : {"0,state,unplugged\n0,level,0.50\n", "0,state,full\n0,level,1.0\n"}) {
+        ScriptFile script(std::string(setting) + "0,start\n10,level,0.51\n70,level,0.52\n70,stop\n");
+        const CliRun r = run({"measure", "--battery", "replay:" + script.path(), "--instant", "--json"});
+        EXPECT_EQ(r.status, kExitNoResult) << setting;
+        EXPECT_EQ(r.json()["hasResult"], false) << setting;
+    }
+}
+
+// Made-up tests stay out of the user's own history unless a history is named or saving asked.
+TEST(MeasureSimulated, IsSavedOnlyWhenAHistoryIsNamedOrSavingAsked) {
+    const testing::TempDir dir;
+    const std::string named = getenv("VOLTARO_DATA_DIR");
+    const char* xdg = getenv("XDG_DATA_HOME");
+    const std::optional<std::string> savedXdg = xdg ? std::optional<std::string>(xdg) : std::nullopt;
+    unsetenv("VOLTARO_DATA_DIR");
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    const std::filesystem::path own = dir.path() / "voltaro" / "history";
+    const std::vector<std::string> sim = {"measure", "--battery", "sim", "--instant",
+                                          "--start-level", "0.95"};
+    const auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> arguments = sim;
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return run(arguments);
+    };
+
+    CliRun r = with({});
+    EXPECT_EQ(r.status, kExitResult) << r.err;
+    EXPECT_NE(r.out.find("Not saved: a simulated or replayed run is saved only with --save"),
+              std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(own));
+    r = run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"), "--instant"});
+    EXPECT_NE(r.out.find("Not saved"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(own));
+
+    r = with({"--save"});
+    EXPECT_NE(r.out.find("Saved to " + own.string()), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(own));
+
+    setenv("VOLTARO_DATA_DIR", named.c_str(), 1);
+    r = with({"--json"});
+    EXPECT_EQ(r.json()["saved"], true);
+    savedXdg ? setenv("XDG_DATA_HOME", savedXdg->c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 TEST(MeasureArguments, BadArgumentsExitWith2) {

@@ -59,6 +59,14 @@ fs::path Paths::dataDirectory() {
     return resolve(override, "VOLTARO_DATA_DIR", "XDG_DATA_HOME", ".local/share");
 }
 
+bool Paths::dataDirectoryNamed() {
+    {
+        std::lock_guard lock(g_mutex);
+        if (!g_dataOverride.empty()) return true;
+    }
+    return !absoluteFromEnvironment("VOLTARO_DATA_DIR").empty();
+}
+
 fs::path Paths::configDirectory() {
     fs::path override;
     {
