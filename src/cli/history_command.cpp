@@ -10,6 +10,7 @@
 #include "curve/curve_text.h"
 #include "extensions/number_text.h"
 #include "platform/paths.h"
+#include "platform/plist/list_file.h"
 #include "screens/test_records_vc.h"
 #include "store/brand_catalogue.h"
 #include "store/history.h"
@@ -123,12 +124,17 @@ void printGrouped(std::ostream& out, const std::vector<TestRecord>& records) {
         for (size_t row = 0; row < groups.rowCount(section); ++row) {
             const TestRecord& r = groups.recordAt(section, row);
             const bool hasUserLevel = r.count("userStartlevel") != 0;
-            std::snprintf(line, sizeof line,
-                          "  %3zu  %7.1f W  %7.1f mAh/min  %5.0f s per %%  %3.0f%% to %3.0f%%\n",
-                          ++number, valueOr(r, "watt"), valueOr(r, "amp"), valueOr(r, "min"),
-                          valueOr(r, hasUserLevel ? "userStartlevel" : "startlevel"),
-                          valueOr(r, "finishlevel"));
-            out << line;
+            // Numbers with a point in every locale, right-aligned in their columns.
+            const auto column = [&r](const char* key, int decimals, int width) {
+                std::string text = fixedText(valueOr(r, key), decimals);
+                return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0,
+                                   ' ') + text;
+            };
+            std::snprintf(line, sizeof line, "  %3zu  ", ++number);
+            out << line << column("watt", 1, 7) << " W  " << column("amp", 1, 7) << " mAh/min  "
+                << column("min", 0, 5) << " s per %  "
+                << column(hasUserLevel ? "userStartlevel" : "startlevel", 0, 3) << "% to "
+                << column("finishlevel", 0, 3) << "%\n";
         }
     }
 }
@@ -242,6 +248,17 @@ int showRecord(const HistoryOptions& options, Environment& env,
 
 int runHistory(const HistoryOptions& options, Environment& env) {
     if (options.dataDir) Paths::setDataDirectory(*options.dataDir);
+    // An unreadable file is no empty history: say so, and keep it out of the way of new results.
+    if (const auto unreadable = setAsideIfUnreadable<TestRecord>(kHistoryKey)) {
+        env.err << "voltaro-cli: the history " << unreadable->file.string() << " could not be read";
+        if (unreadable->keptAs) {
+            env.err << "; it has been kept aside as " << unreadable->keptAs->string()
+                    << " and new results start a fresh history.\n";
+        } else {
+            env.err << ", and could not be moved aside.\n";
+        }
+        return 1;
+    }
     const std::vector<TestRecord> records = loadHistory();
     if (options.show) return showRecord(options, env, records);
     if (options.clear) {

@@ -6,6 +6,7 @@
 #include "extensions/number_text.h"
 #include "platform/curl/curl_http_client.h"
 #include "platform/paths.h"
+#include "platform/plist/list_file.h"
 #include "platform/preference_store.h"
 #include "platform/system_main_loop.h"
 #include "screens/test_records_vc.h"
@@ -126,29 +127,39 @@ int runLabel(const LabelOptions& options, Environment& env) {
             return kExitUsage;
         }
     }
+    if (options.clear && !charger.isBlank()) {
+        env.err << "voltaro-cli: --clear forgets the test's charger; it cannot go with a "
+                   "description (--kind, --brand, --watts, --capacity, --port)\n";
+        return kExitUsage;
+    }
     if (charger.isBlank() && !options.clear) {
         env.err << "voltaro-cli: say what the charger was (--kind, --brand, --watts, --capacity, "
                    "--port), or --clear to forget it\n";
         return kExitUsage;
     }
 
+    // Only a record that has this start time is this test (a record without one is no test).
     const std::vector<TestRecord> history = loadHistory();
     const bool found = std::any_of(history.begin(), history.end(), [&](const TestRecord& r) {
-        return recordStartTime(r) == *startTime;
+        const auto start = r.find(record_key::kStartTime);
+        return start != r.end() && start->second == *startTime;
     });
     if (!found) {
-        env.err << "voltaro-cli: no saved test started at " << options.startTime << '\n';
-        return kExitNoResult;
+        env.err << "voltaro-cli: no saved test started at " << options.startTime
+                << "; 'voltaro-cli history' shows each test's start time\n";
+        return kExitUsage;
     }
 
+    // The history first: when it cannot be written, nothing else changes either.
+    if (!applyChargerToHistory(charger.brand, charger.watt, charger.type, charger.port,
+                               charger.capacity, *startTime)) {
+        env.err << "voltaro-cli: the history " << listFilePath(kHistoryKey).string()
+                << " could not be written: the test is not labelled\n";
+        return 1;
+    }
     SystemMainLoop loop;
     PreferenceStore& preferences = standardPreferences();
     if (!charger.isBlank()) addConfig(preferences, loop, charger);
-    if (!applyChargerToHistory(charger.brand, charger.watt, charger.type, charger.port,
-                               charger.capacity, *startTime)) {
-        env.err << "voltaro-cli: the history could not be written\n";
-        return 1;
-    }
     env.out << "Labelled the test of " << options.startTime << ": "
             << describe({0, charger.brand, charger.watt, charger.type, charger.port,
                          charger.capacity})

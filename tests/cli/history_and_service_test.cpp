@@ -118,7 +118,43 @@ TEST_F(HistoryCommandTest, LabelRefusesWhatCannotBeStored) {
               kExitUsage);
     EXPECT_EQ(run({"label", "1010", "--kind", "solar", "--data-dir", where}).status, kExitUsage);
     EXPECT_EQ(run({"label", "1010", "--brand", "Nobody", "--data-dir", where}).status, kExitUsage);
-    EXPECT_EQ(run({"label", "12345", "--kind", "car", "--data-dir", where}).status, kExitNoResult);
+    EXPECT_EQ(run({"label", "12345", "--kind", "car", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(run({"label", "1010", "--clear", "--kind", "wall", "--data-dir", where}).status,
+              kExitUsage);
+    // A record without a start time belongs to no test, not to the test of 0.
+    Paths::setDataDirectory(dir.path());
+    std::vector<TestRecord> records = loadHistory();
+    records.push_back({{"watt", 5.0}});
+    ASSERT_TRUE(saveHistory(records));
+    EXPECT_EQ(run({"label", "0", "--kind", "car", "--data-dir", where}).status, kExitUsage);
+    EXPECT_EQ(loadHistory(), records);
+    Paths::setDataDirectory({});
+}
+
+TEST_F(HistoryCommandTest, ALabelThatCannotBeWrittenChangesNothing) {
+    ASSERT_EQ(run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"),
+                   "--instant", "--clock-start", "1000", "--data-dir", dataDir()})
+                  .status,
+              kExitResult);
+    // The history can be read but not written: its lock is taken by a directory.
+    std::filesystem::remove(dir.path() / "history.lock");
+    std::filesystem::create_directory(dir.path() / "history.lock");
+    const CliRun r = run({"label", "1010", "--watts", "65", "--data-dir", dataDir()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not labelled"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"chargers", "--data-dir", dataDir()}).out.find("65W"), std::string::npos);
+}
+
+TEST_F(HistoryCommandTest, AnUnreadableHistoryIsSaidAndKeptAside) {
+    std::ofstream(dir.path() / "history") << "not a property list";
+    const CliRun r = run({"history", "--data-dir", dataDir()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.find("No tests saved yet"), std::string::npos);
+    EXPECT_NE(r.err.find((dir.path() / "history").string() + " could not be read"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("kept aside as " + (dir.path() / "history.unreadable-").string()),
+              std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "history"));
 }
 
 // A remote service on 127.0.0.1 that serves a brand list and a text for each saved result.

@@ -181,7 +181,9 @@ std::string unreadableName(const fs::path& file) {
     return file.filename().string() + ".unreadable-" + stamp;
 }
 
-bool moveAside(const fs::path& file) {
+bool moveAside(const fs::path& file) { return movedAside(file).has_value(); }
+
+std::optional<fs::path> movedAside(const fs::path& file) {
     const std::string base = unreadableName(file);
     fs::path destination = file.parent_path() / base;
     std::error_code ec;
@@ -190,11 +192,11 @@ bool moveAside(const fs::path& file) {
     }
     if (sys::systemCalls().rename(file.c_str(), destination.c_str()) != 0) {
         logLine("cannot move unreadable " + file.string() + " aside: " + errorText(errno));
-        return false;
+        return std::nullopt;
     }
     logLine(file.filename().string() + " could not be read; kept as " +
             destination.filename().string());
-    return true;
+    return destination;
 }
 
 }  // namespace voltaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,8 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
 // Keeps an unreadable file instead of overwriting it: renames it to
 // "<name>.unreadable-YYYYMMDD-HHMMSS" (local time) beside it and logs one line.
 bool moveAside(const std::filesystem::path& file);
+// The same, telling where the file now is; nothing when it could not be moved.
+std::optional<std::filesystem::path> movedAside(const std::filesystem::path& file);
 
 // The file name that moveAside would choose at this moment, without a counter for clashes.
 std::string unreadableName(const std::filesystem::path& file);

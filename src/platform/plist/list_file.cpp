@@ -93,6 +93,23 @@ std::vector<Dictionary> loadList(std::string_view key) {
 template std::vector<NumberDictionary> loadList(std::string_view);
 template std::vector<TextDictionary> loadList(std::string_view);
 
+template <class Dictionary>
+std::optional<UnreadableList> setAsideIfUnreadable(std::string_view key) {
+    const fs::path file = listFilePath(key);
+    // A look first, so that reading a sound list leaves no lock file behind (it may be read-only).
+    if (file.empty() || readListFile<Dictionary>(file, key).content != FileContent::Unreadable) {
+        return std::nullopt;
+    }
+    FileLock lock(lockPathFor(file));
+    if (readListFile<Dictionary>(file, key).content != FileContent::Unreadable) return std::nullopt;
+    UnreadableList found{file, lock.held() ? movedAside(file) : std::nullopt};
+    if (found.keptAs) lock.setContent(FileContent::Missing);
+    return found;
+}
+
+template std::optional<UnreadableList> setAsideIfUnreadable<NumberDictionary>(std::string_view);
+template std::optional<UnreadableList> setAsideIfUnreadable<TextDictionary>(std::string_view);
+
 ListLock::ListLock(std::string_view key) {
     const fs::path file = listFilePath(key);
     if (file.empty() || !Paths::ensureDirectory(file.parent_path())) return;

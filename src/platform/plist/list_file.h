@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,20 @@ std::vector<Dictionary> loadList(std::string_view key);
 
 extern template std::vector<NumberDictionary> loadList(std::string_view);
 extern template std::vector<TextDictionary> loadList(std::string_view);
+
+// What setAsideIfUnreadable found.
+struct UnreadableList {
+    std::filesystem::path file;                   // where the list is kept
+    std::optional<std::filesystem::path> keptAs;  // where it was moved; nothing if it could not be
+};
+
+// Moves an unreadable list file aside at once, as the first save over it would, so that a reader
+// can say so rather than show an empty list. Nothing when the file is missing or readable.
+template <class Dictionary>
+std::optional<UnreadableList> setAsideIfUnreadable(std::string_view key);
+
+extern template std::optional<UnreadableList> setAsideIfUnreadable<NumberDictionary>(std::string_view);
+extern template std::optional<UnreadableList> setAsideIfUnreadable<TextDictionary>(std::string_view);
 
 // The file that holds the list `key`; empty when the key is not a plain file name or there is no
 // data directory.
