@@ -5,6 +5,7 @@
 
 #include "cli/terminal_view.h"
 #include "cli_runner.h"
+#include "platform/paths.h"
 #include "support/scoped_locale.h"
 #include "support/temp_dir.h"
 
@@ -97,6 +98,7 @@ TEST(MeasureReplay, AScriptedStartDoesOnlyWhatTheButtonCould) {
 // Made-up tests stay out of the user's own history unless a history is named or saving asked.
 TEST(MeasureSimulated, IsSavedOnlyWhenAHistoryIsNamedOrSavingAsked) {
     const testing::TempDir dir;
+    Paths::setDataDirectory({});  // an earlier run's --data-dir
     const std::string named = getenv("VOLTARO_DATA_DIR");
     const char* xdg = getenv("XDG_DATA_HOME");
     const std::optional<std::string> savedXdg = xdg ? std::optional<std::string>(xdg) : std::nullopt;
