@@ -74,7 +74,7 @@ Item {
                         page.screen.inputTextField.text = text
                         page.screen.edited()
                     }
-                    onAccepted: page.screen.saveButtonTapped()
+                    onAccepted: page.screen.returnKeyPressed()
                     onActiveFocusChanged: page.screen.inputTextField.focused = activeFocus
 
                     Text {

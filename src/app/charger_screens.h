@@ -268,6 +268,7 @@ public:
 
     Q_INVOKABLE void edited() { controller_.edited(); }
     Q_INVOKABLE void saveButtonTapped() { controller_.saveButtonTapped(); }
+    Q_INVOKABLE void returnKeyPressed() { controller_.returnKeyPressed(); }
     Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
     Q_INVOKABLE void pop() { controller_.pop(); }
 

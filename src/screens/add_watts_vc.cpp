@@ -54,6 +54,10 @@ void AddWattsVC::saveButtonTapped() {
     validateAndSave();
 }
 
+void AddWattsVC::returnKeyPressed() {
+    if (saveButton.enabled()) validateAndSave();
+}
+
 void AddWattsVC::validateAndSave() {
     log::debug(log::Category::Screens, "type is " + std::to_string(type));
     const std::string text = inputTextField.text();
@@ -86,7 +90,7 @@ void AddWattsVC::validateAndSave() {
 
 void AddWattsVC::showAlert(const char* key) {
     services_.alerts.show(localized(key), "",
-                          {{localized("OK"), ui::AlertButton::Style::Default, {}}});
+                          {{"OK", ui::AlertButton::Style::Default, {}}});
 }
 
 void AddWattsVC::backButtonTapped() {

@@ -36,6 +36,8 @@ public:
     // Actions.
     void edited();  // the text of inputTextField changed
     void saveButtonTapped();
+    // Enter in the field: saves only when the save button could be tapped.
+    void returnKeyPressed();
     void backButtonTapped();
     void pop();  // right swipe
 

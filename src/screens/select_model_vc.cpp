@@ -211,7 +211,7 @@ void SelectModelVC::saveButtonTapped() {
     const ChargerSelection selection = chargerSelection();
     if (selection.isBlank()) {
         services_.alerts.show(localized("notComplete"), "",
-                              {{localized("OK"), ui::AlertButton::Style::Default, {}}});
+                              {{"OK", ui::AlertButton::Style::Default, {}}});
         return;
     }
     addConfig(preferences_, clock_, selection);

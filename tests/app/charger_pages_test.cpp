@@ -423,6 +423,9 @@ TEST_F(ChargerPages, AnOutOfRangeValueGetsTheAlertAndStays) {
     present("AddWattsVC", watts);
     ASSERT_TRUE(
         waitUntil([&] { return named(QStringLiteral("inputTextField"))[0]->hasActiveFocus(); }));
+    // Enter in the empty field does nothing, as the save button is off.
+    QTest::keyClick(app_->window(), Qt::Key_Return);
+    EXPECT_FALSE(app_->shell().alerts()->showing());
     type("101");
     tap(itemOf(top<AddWattsVCScreen>()->saveButton()));
     EXPECT_TRUE(app_->shell().alerts()->showing());

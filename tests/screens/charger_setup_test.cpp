@@ -201,6 +201,7 @@ TEST_F(ChargerSetupTest, ACapacityReplacesTheWattRatingAndItsHighlight) {
 }
 
 TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {
+    setLanguage("zh_CN");  // the button reads "OK" in every language
     open();
     chargerSelection() = ChargerSelection{};
     setup.viewDidAppear();
@@ -209,7 +210,7 @@ TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {
     setup.saveButtonTapped();
     EXPECT_EQ(recorder.calls, std::vector<std::string>{"alert " + localized("notComplete") + ": "});
     ASSERT_EQ(recorder.alertButtons.size(), 1u);
-    EXPECT_EQ(recorder.alertButtons[0].title, localized("OK"));
+    EXPECT_EQ(recorder.alertButtons[0].title, "OK");
     EXPECT_EQ(recorder.alertButtons[0].style, ui::AlertButton::Style::Default);
     EXPECT_FALSE(preferences.dataArrayForKey(kConfigKey).has_value());
     EXPECT_EQ(editingRecord().at("type"), 0);

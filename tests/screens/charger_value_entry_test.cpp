@@ -143,9 +143,10 @@ TEST_F(ValueEntryTest, CapacitiesFromOneToSevenDigits) {
 }
 
 TEST_F(ValueEntryTest, AnAlertLeavesTheTextAndTheQuickPicksAsTheyWere) {
+    setLanguage("zh_TW");  // the button reads "OK" in every language
     EXPECT_EQ(enter(AddWattsVC::kWattType, "250"), "over100");
     ASSERT_EQ(recorder.alertButtons.size(), 1u);
-    EXPECT_EQ(recorder.alertButtons[0].title, localized("OK"));
+    EXPECT_EQ(recorder.alertButtons[0].title, "OK");
     EXPECT_EQ(recorder.alertButtons[0].style, ui::AlertButton::Style::Default);
     EXPECT_EQ(screen->inputTextField.text(), "250");
     EXPECT_EQ(lastAddedKind(), AddedKind::Nothing);
@@ -159,6 +160,17 @@ TEST_F(ValueEntryTest, AStoredValueBecomesTheFirstQuickPickOfItsKind) {
     EXPECT_EQ(enter(AddWattsVC::kCapacityType, "7500"), std::nullopt);
     EXPECT_EQ(quickPicks(preferences, QuickPickKind::Capacity), (Picks{7500, 5000, 10000}));
     EXPECT_EQ(lastAddedKind(), AddedKind::Capacity);
+}
+
+TEST_F(ValueEntryTest, EnterDoesOnlyWhatTheSaveButtonCould) {
+    AddWattsVC& entry = open(AddWattsVC::kWattType);
+    recorder.calls.clear();
+    entry.returnKeyPressed();  // nothing typed: the save button is off
+    EXPECT_TRUE(recorder.calls.empty());
+    entry.inputTextField.setText("250");
+    entry.edited();
+    entry.returnKeyPressed();
+    EXPECT_EQ(recorder.calls, std::vector<std::string>{"alert " + localized("over100") + ": "});
 }
 
 TEST_F(ValueEntryTest, BackStoresNothingAndForgetsTheAddedKind) {
