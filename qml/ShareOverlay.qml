@@ -9,8 +9,13 @@ Item {
 
     required property ShareSheet sheet
     property bool editingPath: false
+    // 0 hidden, 1 shown: the sheet slides up over the screen and back down, as long as pages slide.
+    property real shown: sheet.showing ? 1 : 0
 
-    visible: sheet.showing
+    visible: shown > 0
+    Behavior on shown {
+        NumberAnimation { duration: 250; easing.type: Easing.OutCubic }
+    }
 
     Connections {
         target: overlay.sheet
@@ -23,6 +28,7 @@ Item {
     Rectangle {
         anchors.fill: parent
         color: Theme.color("dimmingColor")
+        opacity: overlay.shown
         MouseArea {
             anchors.fill: parent
             onClicked: overlay.sheet.close()
@@ -36,6 +42,7 @@ Item {
         anchors.bottom: parent.bottom
         anchors.margins: 10
         height: content.implicitHeight + 20
+        transform: Translate { y: (1 - overlay.shown) * (panel.height + 10) }
         radius: 20
         color: Theme.color("alertBackgroundColor")
         border.color: Theme.color("separatorColor")
@@ -141,7 +148,8 @@ Item {
                     width: 88
                     height: 44
                     emphasized: true
-                    label: Localized.text("shareSave")
+                    label: overlay.sheet.confirmingReplace ? Localized.text("shareReplace")
+                                                           : Localized.text("shareSave")
                     onClicked: overlay.sheet.saveAs(pathInput.text)
                 }
             }

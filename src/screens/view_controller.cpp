@@ -199,7 +199,8 @@ void ViewController::shareResult() {
         const std::optional<std::string> saveError = services_.album.save(*capture);
         std::shared_ptr<ui::Image> composed =
             services_.capture.compose(*capture, "QRcode", qrCodeFrame(capture->height()), 2.0);
-        services_.share.share(composed ? composed : capture);
+        // The sheet covers the screen: closing it makes the screen appear again.
+        services_.share.share(composed ? composed : capture, [this] { viewWillAppear(); });
         if (saveError) {
             services_.alerts.show(localized("saveFailedTitle"), *saveError,
                                   {{localized("OK"), ui::AlertButton::Style::Cancel, {}}});

@@ -149,18 +149,25 @@ TEST(QtAnimator, CompletionRunsOnceTheDurationHasPassed) {
     EXPECT_TRUE(finishedFlag);
 }
 
-TEST(QtAnimator, SpringOvershootsAsFarAsItsDampingRatioSays) {
+TEST(QtAnimator, SpringOvershootsAsFarAsItsDampingRatioAndPushSay) {
     QtMainLoop loop;
     QtAnimator animator(loop);
-    const AnimationStyle style = animator.springStyle(1.6, {0.8, 1.0});
-    ASSERT_EQ(style.easing, QEasingCurve::OutBack);
-    QEasingCurve curve(QEasingCurve::OutBack);
-    curve.setOvershoot(style.overshoot);
-    double peak = 0;
-    for (int i = 0; i <= 10000; ++i) peak = std::max(peak, curve.valueForProgress(i / 10000.0));
-    // A spring of damping ratio ζ first overshoots by exp(−ζπ/√(1−ζ²)).
-    const double expected = std::exp(-0.8 * std::numbers::pi / std::sqrt(1 - 0.64));
-    EXPECT_NEAR(peak - 1.0, expected, 1e-4);
+    const auto overshoot = [&](ui::SpringParameters spring) {
+        const AnimationStyle style = animator.springStyle(1.6, spring);
+        EXPECT_EQ(style.easing, QEasingCurve::OutBack);
+        QEasingCurve curve(QEasingCurve::OutBack);
+        curve.setOvershoot(style.overshoot);
+        double peak = 0;
+        for (int i = 0; i <= 10000; ++i) peak = std::max(peak, curve.valueForProgress(i / 10000.0));
+        return peak - 1.0;
+    };
+    // From rest, a spring of damping ratio ζ first overshoots by exp(−ζπ/√(1−ζ²)).
+    const double fromRest = std::exp(-0.8 * std::numbers::pi / std::sqrt(1 - 0.64));
+    EXPECT_NEAR(overshoot({0.8, 0.0}), fromRest, 1e-3);
+    // Pushed towards its target at the start, it swings further.
+    const double pushed = overshoot({0.8, 1.0});
+    EXPECT_GT(pushed, fromRest + 1e-4);
+    EXPECT_GT(overshoot({0.8, 4.0}), pushed + 1e-3);
 
     const AnimationStyle critical = animator.springStyle(1.6, {1.0, 0.0});
     EXPECT_EQ(critical.easing, QEasingCurve::OutCubic);
@@ -426,7 +433,9 @@ TEST(QtShareSheet, SavesOpensAndCloses) {
         return true;
     });
     QSignalSpy showing(&sheet, &QtShareSheet::showingChanged);
-    sheet.share(std::make_shared<QtImage>(filledImage(QSize(30, 20), Qt::green)));
+    int closed = 0;
+    sheet.share(std::make_shared<QtImage>(filledImage(QSize(30, 20), Qt::green)),
+                [&] { ++closed; });
     EXPECT_TRUE(sheet.showing());
     EXPECT_EQ(showing.count(), 1);
     ASSERT_TRUE(sheet.previewUrl().isLocalFile());
@@ -438,6 +447,15 @@ TEST(QtShareSheet, SavesOpensAndCloses) {
     EXPECT_FALSE(sheet.failed());
     EXPECT_EQ(QImage(target).size(), QSize(30, 20));
 
+    // A file that is there is replaced only when the save is asked again for it.
+    QImage(QSize(5, 5), QImage::Format_RGB32).save(target, "PNG");
+    EXPECT_FALSE(sheet.saveAs(target));
+    EXPECT_TRUE(sheet.confirmingReplace());
+    EXPECT_EQ(QImage(target).size(), QSize(5, 5));
+    EXPECT_TRUE(sheet.saveAs(target));
+    EXPECT_FALSE(sheet.confirmingReplace());
+    EXPECT_EQ(QImage(target).size(), QSize(30, 20));
+
     EXPECT_FALSE(sheet.saveAs(folder.filePath(QStringLiteral("missing/folder/result.png"))));
     EXPECT_TRUE(sheet.failed());
     EXPECT_FALSE(sheet.status().isEmpty());
@@ -446,8 +464,10 @@ TEST(QtShareSheet, SavesOpensAndCloses) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(QFile::exists(opened[0].toLocalFile()));
 
+    EXPECT_EQ(closed, 0);
     sheet.close();
     EXPECT_FALSE(sheet.showing());
+    EXPECT_EQ(closed, 1);
 }
 
 TEST(QtUrlOpener, OpensOnlyAddresses) {

@@ -217,6 +217,12 @@ TEST_F(MainScreenTest, ShareSavesThePlainPictureAndOffersTheComposedOne) {
     EXPECT_FALSE(screen.startButton.hidden());
     EXPECT_FALSE(screen.shareButton.hidden());
     EXPECT_FALSE(screen.pageController.hidden());
+
+    // Closing the sheet, which covered the screen, makes it appear again.
+    at(500);
+    ASSERT_TRUE(recorder.shareClosed);
+    recorder.shareClosed();
+    EXPECT_EQ(monitorStartTime(), kStart + 500);
 }
 
 TEST_F(MainScreenTest, AShareThatCannotSaveSaysSoOnce) {

@@ -63,7 +63,9 @@ public:
     void animateSpring(double duration, ui::SpringParameters spring, std::function<void()> changes,
                        std::function<void(bool)> completion) override {
         calls.push_back("spring " + std::to_string(duration));
+        insideAnimation = true;
         if (changes) changes();
+        insideAnimation = false;
         animations.push_back({duration, spring, std::move(completion)});
     }
     // Runs the completion of the oldest pending animation.
@@ -94,8 +96,9 @@ public:
         calls.push_back("save " + static_cast<const FakeImage&>(image).name);
         return saveError;
     }
-    void share(std::shared_ptr<ui::Image> image) override {
+    void share(std::shared_ptr<ui::Image> image, std::function<void()> closed) override {
         calls.push_back("share " + static_cast<const FakeImage&>(*image).name);
+        shareClosed = std::move(closed);
     }
     void open(const std::string& url) override { calls.push_back("open " + url); }
     void openApplicationSettings() override { calls.push_back("open settings"); }
@@ -116,6 +119,8 @@ public:
 
     std::vector<std::string> calls;
     std::vector<Animation> animations;
+    bool insideAnimation = false;
+    std::function<void()> shareClosed;  // what closing the last share sheet runs  // while the changes of a spring animation run
     std::vector<ui::AlertButton> alertButtons;
     ui::ScreenArguments lastArguments;
     ui::Rect composedRect;

@@ -1,7 +1,7 @@
 #include "platform/qt/qt_animator.h"
 
+#include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <utility>
 
 namespace voltaro::qt {
@@ -11,6 +11,23 @@ namespace {
 double outBackPeak(double s) {
     const double u = -2.0 * s / (3.0 * (s + 1.0));
     return (s + 1.0) * u * u * u + s * u * u;
+}
+
+// How far past its target an underdamped spring first swings, as a fraction of the distance,
+// when it starts at rest distance 1 away with `velocity` distances a second towards the target.
+// Its stiffness is such that the swinging has died down (to a thousandth) when `duration` ends.
+double springOvershoot(double ratio, double velocity, double duration) {
+    const double natural = std::log(1000.0) / (ratio * duration);
+    const double damped = natural * std::sqrt(1 - ratio * ratio);
+    const double decay = ratio * natural;
+    const double b = (velocity - decay) / damped;
+    double peak = 0;
+    for (int i = 1; i <= 4000; ++i) {
+        const double t = duration * i / 4000.0;
+        const double offset = std::exp(-decay * t) * (-std::cos(damped * t) + b * std::sin(damped * t));
+        peak = std::max(peak, offset);
+    }
+    return peak;
 }
 
 }  // namespace
@@ -33,11 +50,10 @@ AnimationStyle QtAnimator::plainStyle(double duration) const {
 AnimationStyle QtAnimator::springStyle(double duration, ui::SpringParameters spring) const {
     AnimationStyle style{loop_.realMilliseconds(duration), QEasingCurve::OutCubic, 0};
     const double ratio = spring.damping;
-    if (ratio > 0 && ratio < 1) {
-        // The first overshoot of a damped spring, as a fraction of the distance travelled.
-        const double peak = std::exp(-ratio * std::numbers::pi / std::sqrt(1 - ratio * ratio));
+    if (ratio > 0 && ratio < 1 && duration > 0) {
+        // A push at the start makes it swing further.
         style.easing = QEasingCurve::OutBack;
-        style.overshoot = overshootParameterFor(peak);
+        style.overshoot = overshootParameterFor(springOvershoot(ratio, spring.velocity, duration));
     }
     return style;
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <utility>
 
 #include "platform/qt/qt_screen_capture.h"
 #include "platform/strings.h"
@@ -22,10 +23,11 @@ QtShareSheet::QtShareSheet(Opener opener) : opener_(std::move(opener)) {
     if (!opener_) opener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 }
 
-void QtShareSheet::share(std::shared_ptr<ui::Image> image) {
+void QtShareSheet::share(std::shared_ptr<ui::Image> image, std::function<void()> closed) {
     const auto* picture = dynamic_cast<const QtImage*>(image.get());
     if (picture == nullptr) return;
     image_ = std::move(image);
+    closed_ = std::move(closed);
 
     // A fresh name each time: the preview must not show an earlier picture from a cache.
     if (!temporary_) temporary_ = std::make_unique<QTemporaryDir>();
@@ -54,6 +56,12 @@ bool QtShareSheet::saveAs(const QString& path) {
     const QUrl url(path);
     QString local = url.isLocalFile() ? url.toLocalFile() : path.trimmed();
     if (local.startsWith(QStringLiteral("~/"))) local = QDir::homePath() + local.mid(1);
+    const bool confirmed = !local.isEmpty() && local == std::exchange(replaceablePath_, {});
+    if (!confirmed && QFileInfo::exists(local)) {
+        replaceablePath_ = local;
+        setStatus(text("shareReplaceQuestion").arg(QDir::toNativeSeparators(local)), false, true);
+        return false;
+    }
     if (local.isEmpty() || !picture->image().save(local, "PNG")) {
         setStatus(text("saveFailedMessage").arg(QDir::toNativeSeparators(local)), true);
         return false;
@@ -76,12 +84,14 @@ void QtShareSheet::close() {
     if (image_ == nullptr) return;
     image_.reset();
     previewUrl_.clear();
+    replaceablePath_.clear();
     setStatus({}, false);
     emit showingChanged();
+    if (auto closed = std::exchange(closed_, {})) closed();
 }
 
-void QtShareSheet::setStatus(const QString& status, bool failed) {
-    if (status_ == status && failed_ == failed) return;
+void QtShareSheet::setStatus(const QString& status, bool failed, bool keepReplaceable) {
+    if (!keepReplaceable) replaceablePath_.clear();
     status_ = status;
     failed_ = failed;
     emit statusChanged();

@@ -21,6 +21,8 @@ class QtShareSheet : public QObject, public ui::ShareSheet {
     Q_PROPERTY(QString suggestedPath READ suggestedPath NOTIFY showingChanged)
     Q_PROPERTY(QString status READ status NOTIFY statusChanged)
     Q_PROPERTY(bool failed READ failed NOTIFY statusChanged)
+    // The last path given to saveAs names a file that is there: saving to it again replaces it.
+    Q_PROPERTY(bool confirmingReplace READ confirmingReplace NOTIFY statusChanged)
 
 public:
     using Opener = std::function<bool(const QUrl&)>;
@@ -28,15 +30,18 @@ public:
     // `opener` opens a file URL with another application; QDesktopServices::openUrl by default.
     explicit QtShareSheet(Opener opener = {});
 
-    void share(std::shared_ptr<ui::Image> image) override;
+    void share(std::shared_ptr<ui::Image> image, std::function<void()> closed = {}) override;
 
     bool showing() const { return image_ != nullptr; }
     QUrl previewUrl() const { return previewUrl_; }
     QString suggestedPath() const { return suggestedPath_; }
     QString status() const { return status_; }
     bool failed() const { return failed_; }
+    bool confirmingReplace() const { return !replaceablePath_.isEmpty(); }
 
-    // Writes the picture as PNG to `path` (a local path or a file URL); false on failure.
+    // Writes the picture as PNG to `path` (a local path or a file URL); false on failure. A file
+    // that is there already is replaced only when this is asked twice in a row for it: the first
+    // time the sheet asks whether to.
     Q_INVOKABLE bool saveAs(const QString& path);
     Q_INVOKABLE bool openWithApplication();
     Q_INVOKABLE void close();
@@ -46,16 +51,19 @@ signals:
     void statusChanged();
 
 private:
-    void setStatus(const QString& status, bool failed);
+    // Also forgets the file that the sheet asked about, unless told to keep it.
+    void setStatus(const QString& status, bool failed, bool keepReplaceable = false);
 
     Opener opener_;
     std::shared_ptr<ui::Image> image_;
+    std::function<void()> closed_;
     std::unique_ptr<QTemporaryDir> temporary_;
     QString temporaryPath_;
     QUrl previewUrl_;
     QString suggestedPath_;
     QString status_;
     bool failed_ = false;
+    QString replaceablePath_;
     int count_ = 0;
 };
 

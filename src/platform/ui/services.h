@@ -106,7 +106,8 @@ public:
 class ShareSheet {
 public:
     virtual ~ShareSheet() = default;
-    virtual void share(std::shared_ptr<Image> image) = 0;
+    // `closed` runs once the user has closed the sheet, which covered the screen.
+    virtual void share(std::shared_ptr<Image> image, std::function<void()> closed) = 0;
 };
 
 class UrlOpener {
