@@ -2,42 +2,54 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import Voltaro
 
-// One test of the history on a card: the charger it was labelled with (or the unknown charger)
-// in a tappable header, then one row per saved result, newest first. The texts come from the
-// history and the brand catalogue and are shown as plain text.
-Rectangle {
+// One test of the history: the charger it was labelled with (or the unknown charger) in a
+// tappable header, then one row per saved result, newest first, each on a rounded cell inset in
+// its slot, and a thin footer. The heights and corners are the screen's table metrics. The texts
+// come from the history and the brand catalogue and are shown as plain text.
+Item {
     id: card
 
     required property int index
     required property var testHeader  // unknownCharger, brandText, wattText, dateText, dateHidden
     required property var testRows    // wattText, mahText, timeText, startLevel, finishLevel, ...
+    required property real headerHeight
+    required property real rowHeight
+    required property real footerHeight
+    required property real cornerRadius
     signal headerTapped
     signal curveRequested(int row)  // the chevron at the end of a row, or a long press on it
 
-    readonly property real headerHeight: 60
-    readonly property real rowHeight: 60
+    // Each cell and the header sit inset in their slots.
+    readonly property real inset: 10
 
-    height: headerHeight + rows.height + 6
-    radius: 16
-    color: Theme.color("cellBackgroundColor")
-    border.color: Theme.color("separatorColor")
-    border.width: 1
-    clip: true
+    height: headerHeight + rows.height + footerHeight
 
     // The charger: tapping it describes the charger of this test.
     Rectangle {
         id: header
-        width: card.width
+        objectName: "cardHeader"
+        x: card.inset
+        y: card.inset / 2
+        width: card.width - 2 * card.inset
         height: card.headerHeight
-        radius: card.radius
+        radius: card.cornerRadius
         color: headerTap.pressed ? Qt.lighter(Theme.color("cellBackgroundColor"), 1.4)
-                                 : "transparent"
+                                 : Theme.color("cellBackgroundColor")
+        border.color: Theme.color("separatorColor")
+        border.width: 1
+        clip: true
 
         Accessible.role: Accessible.Button
         Accessible.name: card.testHeader.unknownCharger
                          ? Localized.text("unknown")
                          : card.testHeader.brandText + " " + card.testHeader.wattText
         Accessible.onPressAction: card.headerTapped()
+        activeFocusOnTab: true
+        Keys.onReturnPressed: card.headerTapped()
+        Keys.onEnterPressed: card.headerTapped()
+        Keys.onSpacePressed: card.headerTapped()
+
+        FocusRing { anchors.margins: 1 }
 
         Rectangle {
             id: chargeImage
@@ -143,7 +155,8 @@ Rectangle {
     Column {
         id: rows
         y: card.headerHeight
-        width: card.width
+        x: card.inset
+        width: card.width - 2 * card.inset
 
         Repeater {
             model: card.testRows
@@ -154,12 +167,16 @@ Rectangle {
                 width: rows.width
                 height: card.rowHeight
 
+                // The cell fills its slot below a gap as high as the inset.
                 Rectangle {
-                    x: 14
-                    width: parent.width - 28
-                    height: 1
-                    color: Theme.color("separatorColor")
-                    opacity: row.index === 0 ? 1 : 0.6
+                    objectName: "resultCell"
+                    y: card.inset
+                    width: parent.width
+                    height: parent.height - card.inset
+                    radius: card.cornerRadius
+                    color: Theme.color("cellBackgroundColor")
+                    border.color: Theme.color("separatorColor")
+                    border.width: 1
                 }
 
                 // The power, in a box that the tests of this sitting light up.
@@ -168,6 +185,7 @@ Rectangle {
                     readonly property color boxColor: Theme.color(row.modelData.wattBorderColorName)
                     x: 14
                     anchors.verticalCenter: parent.verticalCenter
+                    anchors.verticalCenterOffset: card.inset / 2
                     width: 78
                     height: 36
                     radius: 8
@@ -195,6 +213,7 @@ Rectangle {
                     anchors.leftMargin: 10
                     anchors.right: curveButton.left
                     anchors.verticalCenter: parent.verticalCenter
+                    anchors.verticalCenterOffset: card.inset / 2
 
                     HistoryFigure {
                         width: parent.width * 0.34
@@ -219,9 +238,9 @@ Rectangle {
                     id: curveButton
                     objectName: "curveButton"
                     anchors.right: parent.right
-                    anchors.verticalCenter: parent.verticalCenter
+                    y: card.inset
                     width: 34
-                    height: parent.height
+                    height: parent.height - card.inset
                     activeFocusOnTab: true
                     Accessible.role: Accessible.Button
                     Accessible.name: Localized.text("curveShowButton")

@@ -27,6 +27,23 @@ Item {
         anchors.fill: parent
     }
 
+    // The shading lies behind the list.
+    EdgeBand {
+        outlet: page.screen.topView
+        anchors.top: parent.top
+        width: parent.width
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
+    }
+
+    EdgeBand {
+        outlet: page.screen.downView
+        anchors.bottom: parent.bottom
+        width: parent.width
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
+    }
+
     ListView {
         id: list
         objectName: "historyList"
@@ -36,7 +53,6 @@ Item {
         y: title.y + title.height + 14 + page.screen.titleColumnConstraint.constant
         height: page.height - y
         clip: true
-        spacing: 14
         bottomMargin: toolbar.height + (page.compact ? 40 : 64)
         boundsBehavior: Flickable.DragOverBounds
         model: page.screen.tests
@@ -50,8 +66,12 @@ Item {
         onHeightChanged: page.screen.tableView.setSize(width, height)
 
         delegate: HistoryTestCard {
-            x: page.sideMargin
-            width: list.width - 2 * page.sideMargin
+            x: page.sideMargin - inset
+            width: list.width - 2 * x
+            headerHeight: page.screen.headerHeight
+            rowHeight: page.screen.rowHeight
+            footerHeight: page.screen.footerHeight
+            cornerRadius: page.screen.cornerRadius
             onHeaderTapped: page.screen.handleTap(index)
             onCurveRequested: row => page.screen.curveButtonTapped(index, row)
         }
@@ -68,23 +88,11 @@ Item {
         sourceSize: Qt.size(192, 192)
     }
 
-    EdgeBand {
-        outlet: page.screen.topView
-        anchors.top: parent.top
-        width: parent.width
-        height: parent.width / 2
-    }
-
-    EdgeBand {
-        outlet: page.screen.downView
-        anchors.bottom: parent.bottom
-        width: parent.width
-        height: parent.width / 2
-    }
-
     HistoryIconButton {
         id: backButton
+        objectName: "backButton"
         outlet: page.screen.backButton
+        accessibleName: Localized.text("backButtonLabel")
         // The title moves in right beside it: the button reaches to the left edge.
         width: 52
         height: 40
@@ -97,6 +105,7 @@ Item {
     HistoryIconButton {
         id: removeButton
         objectName: "removeButton"
+        accessibleName: Localized.text("removeHistoryButtonLabel")
         anchors.right: parent.right
         anchors.rightMargin: page.sideMargin - 4
         anchors.verticalCenter: backButton.verticalCenter
@@ -167,6 +176,7 @@ Item {
                    + "L7.5,19.5 L7.5,16 L6.5,16 Q4.5,16 4.5,14 L4.5,7 Q4.5,5 6.5,5 Z"
             accent: "M8.5,9 L15.5,9 M8.5,12 L13,12"
             objectName: "feedbackButton"
+            accessibleName: Localized.text("feedbackButtonLabel")
             onClicked: page.screen.feedbackButtonTapped()
         }
         HistoryIconButton {
@@ -175,6 +185,7 @@ Item {
             lines: "M4,7 L20,7 M4,12 L20,12 M4,17 L20,17"
             accent: "M9,5.2 L9,8.8 M15,10.2 L15,13.8 M7,15.2 L7,18.8"
             objectName: "settingButton"
+            accessibleName: Localized.text("settingsButtonLabel")
             onClicked: page.screen.settingButtonTapped()
         }
     }

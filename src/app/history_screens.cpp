@@ -1,10 +1,8 @@
 #include "app/history_screens.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibraryInfo>
 
 #include "app/screen_dependencies.h"
+#include "app/web_engine.h"
 
 namespace voltaro::app {
 namespace {
@@ -104,7 +102,15 @@ QHash<int, QByteArray> TestRecordsTableModel::roleNames() const {
 }
 
 void TestRecordsTableModel::reload() {
+    // The same tests again (back from the charger list or the form): their contents change in
+    // place, so the list keeps its scroll position as a table's reload does.
+    const int count = rowCount();
+    if (count == shownCount_) {
+        if (count > 0) emit dataChanged(index(0), index(count - 1));
+        return;
+    }
     beginResetModel();
+    shownCount_ = count;
     endResetModel();
 }
 
@@ -132,12 +138,6 @@ FeedbackVCScreen::FeedbackVCScreen(ui::Services& services, bool webViewAvailable
 
 QUrl FeedbackVCScreen::source() const {
     return QUrl(QStringLiteral("qrc:/Voltaro/FeedbackVC.qml"));
-}
-
-bool embeddedWebViewAvailable() {
-    const QDir imports(QLibraryInfo::path(QLibraryInfo::QmlImportsPath));
-    return imports.exists(QStringLiteral("QtWebEngine/qmldir")) &&
-           QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 void registerHistoryScreens(qt::QtNavigator& navigator, ScreenDependencies dependencies) {

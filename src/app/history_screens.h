@@ -113,6 +113,7 @@ public:
 
 private:
     const TestRecordsVC& controller_;
+    int shownCount_ = 0;  // tests in the model since the last reset
 };
 
 class TestRecordsVCScreen : public qt::QtScreen {
@@ -128,6 +129,11 @@ class TestRecordsVCScreen : public qt::QtScreen {
     Q_PROPERTY(voltaro::qt::ViewAdapter* downView READ downView CONSTANT)
     Q_PROPERTY(voltaro::qt::ButtonAdapter* backButton READ backButton CONSTANT)
     Q_PROPERTY(QAbstractListModel* tests READ tests CONSTANT)
+    // The table's metrics, in points.
+    Q_PROPERTY(double rowHeight READ rowHeight CONSTANT)
+    Q_PROPERTY(double headerHeight READ headerHeight CONSTANT)
+    Q_PROPERTY(double footerHeight READ footerHeight CONSTANT)
+    Q_PROPERTY(double cornerRadius READ cornerRadius CONSTANT)
 
 public:
     TestRecordsVCScreen(ui::Services& services, RatingPrompt& rating);
@@ -165,6 +171,10 @@ public:
     qt::ViewAdapter* downView() { return &downView_; }
     qt::ButtonAdapter* backButton() { return &backButton_; }
     QAbstractListModel* tests() { return &tests_; }
+    static double rowHeight() { return TestRecordsVC::kRowHeight; }
+    static double headerHeight() { return TestRecordsVC::kHeaderHeight; }
+    static double footerHeight() { return TestRecordsVC::kFooterHeight; }
+    static double cornerRadius() { return TestRecordsVC::kCornerRadius; }
 
 private:
     // The adapters come after the controller, so they go before its outlets do.
@@ -230,10 +240,5 @@ private:
     qt::LabelAdapter messageLabel_{controller_.messageLabel};
     qt::ButtonAdapter browserButton_{controller_.browserButton};
 };
-
-// Whether pages can be embedded: the QtWebEngine QML module is installed and the application
-// initialised it before making its QGuiApplication (which makes it share OpenGL contexts). Where
-// not, the feedback screen offers the system browser.
-bool embeddedWebViewAvailable();
 
 }  // namespace voltaro::app

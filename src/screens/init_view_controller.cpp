@@ -16,12 +16,18 @@ void InitViewController::viewDidAppear() {
                 kAnimationDuration, kSpring, [this] { revealIntroMessage(); },
                 [this](bool) { openMainScreen(); });
         });
+    // Set after the animated layout with none of its own: the line and the lightning jump.
+    centreLineAndFlash();
 }
 
 void InitViewController::centreIntroViews() {
     const double half = view.width() / 2;
     phoneLeft.setConstant(half - phoneImage.width() / 2);
     phoneTitleLeft.setConstant(half - phoneTitle.width() / 2);
+}
+
+void InitViewController::centreLineAndFlash() {
+    const double half = view.width() / 2;
     lineLeft.setConstant(half - lineImage.width() / 2);
     flashLeft.setConstant(half - flashImage.width() / 2);
 }

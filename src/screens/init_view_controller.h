@@ -34,6 +34,7 @@ public:
 
 private:
     void centreIntroViews();
+    void centreLineAndFlash();
     void revealIntroMessage();
     void openMainScreen();
 

@@ -43,6 +43,7 @@ public:
     static constexpr double kRowHeight = 70;
     static constexpr double kHeaderHeight = 50;
     static constexpr double kFooterHeight = 1;
+    static constexpr double kCornerRadius = 10;  // of each cell and header
     static constexpr double kTitleAnimationDuration = 0.2;
 
     TestRecordsVC(ui::Services& services, RatingPrompt& rating);

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLibraryInfo>
 #include <QFont>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -14,11 +16,13 @@
 #include <QTest>
 #include <QUrl>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "app/application.h"
 #include "app/curve_screens.h"
 #include "app/history_screens.h"
+#include "platform/curl/local_http_server.h"
 #include "platform/qt/named_resources.h"
 #include "platform/strings.h"
 #include "qt_test_support.h"
@@ -168,6 +172,17 @@ protected:
         return count;
     }
 
+    // Taps the feedback button and waits for the page.
+    FeedbackVCScreen* openFeedback() {
+        tap(named("feedbackButton"));
+        FeedbackVCScreen* feedback = nullptr;
+        waitUntil([&] {
+            feedback = qobject_cast<FeedbackVCScreen*>(app_->navigator().topScreen());
+            return feedback != nullptr && app_->navigator().settled();
+        });
+        return feedback;
+    }
+
     TestRecordsVCScreen* historyScreen() {
         return qobject_cast<TestRecordsVCScreen*>(app_->navigator().topScreen());
     }
@@ -287,6 +302,19 @@ TEST_F(HistoryPages, ACardShowsTheChargerAndTheResultsOfItsTest) {
     EXPECT_EQ(plain.first()->property("color").value<QColor>(),
               qt::NamedResources::color(QStringLiteral("textBrightColor")));
     EXPECT_EQ(textsShowing(QStringLiteral("41 → 52")).size(), 1);
+
+    // A header of 50 points, two rows of 70 each holding a cell of 60, and a footer of 1; the
+    // header and the cells have corners of 10.
+    EXPECT_EQ(card(0)->height(), 50 + 2 * 70 + 1);
+    QQuickItem* header = findVisible(card(0), QStringLiteral("cardHeader"));
+    QQuickItem* cell = findVisible(card(0), QStringLiteral("resultCell"));
+    ASSERT_NE(header, nullptr);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(header->height(), 50);
+    EXPECT_EQ(cell->height(), 60);
+    EXPECT_EQ(header->property("radius").toDouble(), 10);
+    EXPECT_EQ(cell->property("radius").toDouble(), 10);
+    EXPECT_EQ(card(1)->mapToScene({}).y() - card(0)->mapToScene({}).y(), card(0)->height());
 }
 
 TEST_F(HistoryPages, DraggingTheListShrinksTheTitleAndDraggingBackRestoresIt) {
@@ -345,6 +373,86 @@ TEST_F(HistoryPages, TappingAHeaderOpensTheChargerListOfThatTest) {
     ASSERT_TRUE(openedFor.has_value());
     EXPECT_EQ(*openedFor, 700000000);
     EXPECT_EQ(app_->navigator().screenNames().back(), "ChargerListVC");
+}
+
+// The buttons of the window as a screen reader finds them: role, name and place.
+void collectButtons(QAccessibleInterface* node, std::vector<QAccessibleInterface*>& buttons) {
+    if (node == nullptr || node->state().invisible) return;
+    if (node->role() == QAccessible::Button || node->role() == QAccessible::PushButton) {
+        buttons.push_back(node);
+    }
+    for (int i = 0; i < node->childCount(); ++i) collectButtons(node->child(i), buttons);
+}
+
+TEST_F(HistoryPages, KeysAndScreenReadersReachEveryControl) {
+    launchHistory({result(700000000, 5, 20), labelled(result(700090000, 9, 30), 7, 18, 2)});
+    ASSERT_TRUE(waitUntil([&] { return card(1) != nullptr; }));
+    QQuickWindow* window = app_->window();
+
+    // Every button has a name for the screen reader.
+    std::vector<QAccessibleInterface*> buttons;
+    collectButtons(QAccessible::queryAccessibleInterface(window), buttons);
+    ASSERT_GE(buttons.size(), 8u);  // back, remove, two headers, two curves, three in the dock
+    for (QAccessibleInterface* button : buttons) {
+        EXPECT_FALSE(button->text(QAccessible::Name).isEmpty())
+            << button->rect().x() << "," << button->rect().y();
+    }
+
+    // Tab visits each of them once, in reading order, and comes round again.
+    std::vector<QQuickItem*> visited;
+    for (size_t i = 0; i <= buttons.size(); ++i) {
+        QTest::keyClick(window, Qt::Key_Tab);
+        visited.push_back(window->activeFocusItem());
+    }
+    ASSERT_EQ(visited.size(), buttons.size() + 1);
+    EXPECT_EQ(visited.front(), visited.back());
+    EXPECT_EQ(std::set<QQuickItem*>(visited.begin(), visited.end()).size(), buttons.size());
+    for (size_t i = 1; i + 1 < visited.size(); ++i) {
+        const QRectF before = visited[i - 1]->mapRectToScene(visited[i - 1]->boundingRect());
+        const QRectF after = visited[i]->mapRectToScene(visited[i]->boundingRect());
+        const bool sameRow = std::abs(before.center().y() - after.center().y()) <
+                             std::min(before.height(), after.height()) / 2;
+        EXPECT_TRUE(sameRow ? before.x() < after.x() : before.y() < after.y())
+            << visited[i]->objectName().toStdString();
+    }
+    // Shift+Tab goes back one.
+    QTest::keyClick(window, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(window->activeFocusItem(), visited[visited.size() - 2]);
+
+    // Enter presses the focused control.
+    for (size_t i = 0; i < buttons.size() &&
+                       window->activeFocusItem()->objectName() != QStringLiteral("removeButton");
+         ++i) {
+        QTest::keyClick(window, Qt::Key_Tab);
+    }
+    QTest::keyClick(window, Qt::Key_Return);
+    ASSERT_TRUE(app_->shell().alerts()->showing());
+    app_->shell().alerts()->answer(1);  // No
+
+    // Escape goes back.
+    QTest::keyClick(window, Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] {
+        return app_->navigator().settled() &&
+               app_->navigator().screenNames().back() == "ViewController";
+    }));
+}
+
+TEST_F(HistoryPages, ComingBackToTheListKeepsItsScrollPosition) {
+    std::vector<TestRecord> history;
+    for (int test = 0; test < 40; ++test) history.push_back(result(700000000 + test * 600, 9, 30));
+    launchHistory(history);
+    app_->navigator().registerScreen("ChargerListVC", [](const ui::ScreenArguments&) {
+        return std::make_unique<StandInScreen>();
+    });
+    auto* list = named("historyList");
+    ASSERT_NE(list, nullptr);
+    list->setProperty("contentY", list->property("originY").toDouble() + 1500);
+    const double scrolled = list->property("contentY").toDouble();
+    app_->navigator().present("ChargerListVC", ui::Transition::SlideFromRight);
+    ASSERT_TRUE(waitUntil([&] { return app_->navigator().settled(); }));
+    app_->navigator().dismiss(ui::Transition::SlideFromLeft);
+    ASSERT_NE(settledOn<TestRecordsVCScreen>(), nullptr);
+    EXPECT_EQ(list->property("contentY").toDouble(), scrolled);
 }
 
 TEST_F(HistoryPages, AResultsChevronOpensItsCurveWhichTakesAnotherTestToCompare) {
@@ -460,15 +568,51 @@ TEST_F(HistoryPages, RateOpensTheRatingPage) {
     EXPECT_EQ(opened.urls.first(), QUrl(QStringLiteral(VOLTARO_HOME_URL)));
 }
 
-TEST_F(HistoryPages, TheFeedbackPageOffersTheBrowser) {
+// Run twice: with the web engine as installed, and with VOLTARO_NO_WEB_ENGINE hiding it.
+bool webEngineHidden() {
+    return qEnvironmentVariableIsSet("VOLTARO_NO_WEB_ENGINE");
+}
+
+TEST_F(HistoryPages, TheFeedbackPageEmbedsTheFormWhereTheWebEngineIsInstalled) {
+    if (webEngineHidden()) GTEST_SKIP() << "the web engine is hidden in this run";
+    if (!QDir(QLibraryInfo::path(QLibraryInfo::QmlImportsPath))
+             .exists(QStringLiteral("QtWebEngine/qmldir"))) {
+        GTEST_SKIP() << "qml6-module-qtwebengine is not installed";
+    }
+    testing::LocalHttpServer server;
+    server.routes().Get("/form", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("<html><body style='background:#0f0;height:4000px'>Form</body></html>",
+                             "text/html");
+    });
+    server.start();
+
+    // The form loads behind the spinner and then shows; a form that cannot be reached shows
+    // only the message and the way to the browser, not the engine's error page.
+    for (const bool reachable : {true, false}) {
+        qputenv("VOLTARO_FEEDBACK_URL",
+                reachable ? server.url("/form").c_str() : kFeedbackAddress.toUtf8().constData());
+        launchHistory({});
+        FeedbackVCScreen* feedback = openFeedback();
+        ASSERT_NE(feedback, nullptr);
+        ASSERT_TRUE(feedback->webViewAvailable());
+        QQuickItem* host = named("webHost");
+        ASSERT_NE(host, nullptr);
+        ASSERT_NE(host->property("webPage").value<QQuickItem*>(), nullptr);
+        ASSERT_TRUE(waitUntil([&] { return feedback->activityIndicator()->hidden(); },
+                              std::chrono::seconds(60)));
+        EXPECT_EQ(host->isVisible(), reachable) << reachable;
+        EXPECT_EQ(itemOf(feedback->messageLabel())->isVisible(), !reachable) << reachable;
+        EXPECT_EQ(itemOf(feedback->browserButton())->isVisible(), !reachable) << reachable;
+        app_.reset();
+    }
+}
+
+TEST_F(HistoryPages, TheFeedbackPageOffersTheBrowserWhereTheWebEngineIsMissing) {
+    if (!webEngineHidden()) GTEST_SKIP() << "the web engine is not hidden in this run";
     OpenedUrls opened;
     launchHistory({});
-    tap(named("feedbackButton"));
-    FeedbackVCScreen* feedback = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        feedback = qobject_cast<FeedbackVCScreen*>(app_->navigator().topScreen());
-        return feedback != nullptr && app_->navigator().settled();
-    }));
+    FeedbackVCScreen* feedback = openFeedback();
+    ASSERT_NE(feedback, nullptr);
     EXPECT_FALSE(feedback->webViewAvailable());
 
     QQuickItem* message = itemOf(feedback->messageLabel());
@@ -497,12 +641,8 @@ TEST_F(HistoryPages, TheFeedbackPageOffersTheBrowser) {
 TEST_F(HistoryPages, WithoutAFormAddressTheFeedbackPageOnlySaysSo) {
     qputenv("VOLTARO_FEEDBACK_URL", "");
     launchHistory({});
-    tap(named("feedbackButton"));
-    FeedbackVCScreen* feedback = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        feedback = qobject_cast<FeedbackVCScreen*>(app_->navigator().topScreen());
-        return feedback != nullptr && app_->navigator().settled();
-    }));
+    FeedbackVCScreen* feedback = openFeedback();
+    ASSERT_NE(feedback, nullptr);
     EXPECT_EQ(itemOf(feedback->messageLabel())->property("text").toString(),
               QString::fromStdString(localized("feedbackUnavailable")));
     EXPECT_FALSE(itemOf(feedback->browserButton())->isVisible());

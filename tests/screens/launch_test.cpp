@@ -51,8 +51,19 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
     intro.messageLabel.setAlpha(0);
     intro.v1Label.setAlpha(0);
 
+    // The phone and its title slide; the line and the lightning jump.
+    std::map<std::string, bool> animated;
+    for (auto [name, constraint] : {std::pair{"phone", &intro.phoneLeft},
+                                    {"title", &intro.phoneTitleLeft},
+                                    {"line", &intro.lineLeft},
+                                    {"flash", &intro.flashLeft}}) {
+        constraint->subscribe([&, name] { animated[name] = recorder.insideAnimation; });
+    }
+
     intro.viewDidLoad();
     intro.viewDidAppear();
+    EXPECT_EQ(animated, (std::map<std::string, bool>{
+                            {"phone", true}, {"title", true}, {"line", false}, {"flash", false}}));
     EXPECT_EQ(intro.phoneLeft.constant(), 140);
     EXPECT_EQ(intro.phoneTitleLeft.constant(), 100);
     EXPECT_EQ(intro.lineLeft.constant(), 50);
