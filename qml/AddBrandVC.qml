@@ -100,6 +100,12 @@ Item {
                 Accessible.name: brandName.text
                 Accessible.onPressAction: page.screen.didSelectRow(entry.modelData.section,
                                                                    entry.modelData.row)
+                activeFocusOnTab: visible
+                Keys.onReturnPressed: page.screen.didSelectRow(entry.modelData.section, entry.modelData.row)
+                Keys.onEnterPressed: page.screen.didSelectRow(entry.modelData.section, entry.modelData.row)
+                Keys.onSpacePressed: page.screen.didSelectRow(entry.modelData.section, entry.modelData.row)
+
+                FocusRing { anchors.margins: 1 }
 
                 Text {
                     id: brandName

@@ -23,9 +23,15 @@ Item {
     Accessible.role: Accessible.Pane
     Accessible.name: Localized.text("curveTitle")
     focus: true
-    Keys.onEscapePressed: page.screen.compareSheet.hidden ? page.screen.backButtonTapped()
-                                                          : page.screen.cancelCompare()
     Keys.onBackPressed: page.screen.backButtonTapped()
+
+    // Escape: closes the comparison sheet first.
+    function goBack() {
+        if (page.screen.compareSheet.hidden)
+            page.screen.backButtonTapped()
+        else
+            page.screen.cancelCompare()
+    }
 
     onWidthChanged: if (screen) screen.view.setSize(width, height)
     onHeightChanged: if (screen) screen.view.setSize(width, height)

@@ -28,6 +28,11 @@ Rectangle {
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
     Accessible.onPressAction: button.clicked()
+    // Tab reaches it; Enter and Space press it.
+    activeFocusOnTab: true
+    Keys.onReturnPressed: button.clicked()
+    Keys.onEnterPressed: button.clicked()
+    Keys.onSpacePressed: button.clicked()
 
     Canvas {
         id: canvas
@@ -83,4 +88,6 @@ Rectangle {
         anchors.margins: -6
         onClicked: button.clicked()
     }
+
+    FocusRing {}
 }

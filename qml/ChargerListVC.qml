@@ -165,6 +165,12 @@ Item {
                 Accessible.name: row.modelData.brandText + " " + row.modelData.wattText + " "
                                  + row.modelData.portText
                 Accessible.onPressAction: row.choose()
+                activeFocusOnTab: true
+                Keys.onReturnPressed: row.choose()
+                Keys.onEnterPressed: row.choose()
+                Keys.onSpacePressed: row.choose()
+
+                FocusRing {}
 
                 Text {
                     id: brand

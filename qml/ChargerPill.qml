@@ -38,6 +38,11 @@ Rectangle {
     Accessible.checkable: true
     Accessible.checked: outlet.selected
     Accessible.onPressAction: pill.clicked()
+    // Tab reaches it; Enter and Space press it.
+    activeFocusOnTab: true
+    Keys.onReturnPressed: pill.clicked()
+    Keys.onEnterPressed: pill.clicked()
+    Keys.onSpacePressed: pill.clicked()
 
     Text {
         id: label
@@ -67,4 +72,6 @@ Rectangle {
     onWidthChanged: if (outlet) outlet.setSize(width, height)
     onHeightChanged: if (outlet) outlet.setSize(width, height)
     Component.onCompleted: outlet.setSize(width, height)
+
+    FocusRing {}
 }

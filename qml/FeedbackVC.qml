@@ -51,10 +51,15 @@ Item {
                     signal finished()
                     signal failed(bool provisional)
                     property bool committed: false
+                    property bool scrolls: false
                     anchors.fill: parent
                     backgroundColor: "transparent"
                     onLoadingChanged: function(info) {
                         if (info.status === WebEngineView.LoadSucceededStatus) {
+                            // The form fits its frame: the user does not scroll it.
+                            if (!scrolls)
+                                runJavaScript("document.documentElement.style.overflow='hidden';"
+                                              + "if (document.body) document.body.style.overflow='hidden'")
                             committed = true
                             finished()
                         } else if (info.status === WebEngineView.LoadFailedStatus) {
@@ -63,6 +68,7 @@ Item {
                     }
                 }`, webHost, "FeedbackWebPage")
             webPage.url = Qt.binding(() => page.screen.webView.url)
+            webPage.scrolls = Qt.binding(() => page.screen.webView.scrollEnabled)
             webPage.settings.showScrollBars = Qt.binding(() => page.screen.webView.scrollEnabled)
             webPage.finished.connect(() => page.screen.webViewDidFinishNavigation())
             webPage.failed.connect(provisional => {
@@ -78,14 +84,16 @@ Item {
         outlet: page.screen.topView
         anchors.top: parent.top
         width: parent.width
-        height: parent.width / 2
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
     }
 
     EdgeBand {
         outlet: page.screen.downView
         anchors.bottom: parent.bottom
         width: parent.width
-        height: parent.width / 2
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
     }
 
     HistorySpinner {
@@ -141,6 +149,7 @@ Item {
 
     HistoryIconButton {
         objectName: "backButton"
+        accessibleName: Localized.text("backButtonLabel")
         width: 52
         height: 40
         leadingInset: 12

@@ -25,6 +25,11 @@ Item {
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
     Accessible.onPressAction: button.clicked()
+    // Tab reaches it; Enter and Space press it.
+    activeFocusOnTab: true
+    Keys.onReturnPressed: button.clicked()
+    Keys.onEnterPressed: button.clicked()
+    Keys.onSpacePressed: button.clicked()
 
     Rectangle {
         x: button.leadingInset
@@ -57,4 +62,6 @@ Item {
     onWidthChanged: if (outlet) outlet.setSize(width, height)
     onHeightChanged: if (outlet) outlet.setSize(width, height)
     Component.onCompleted: if (outlet) outlet.setSize(width, height)
+
+    FocusRing {}
 }

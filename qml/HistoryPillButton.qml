@@ -21,6 +21,11 @@ Rectangle {
     Accessible.role: Accessible.Button
     Accessible.name: outlet.title
     Accessible.onPressAction: button.clicked()
+    // Tab reaches it; Enter and Space press it.
+    activeFocusOnTab: true
+    Keys.onReturnPressed: button.clicked()
+    Keys.onEnterPressed: button.clicked()
+    Keys.onSpacePressed: button.clicked()
 
     Behavior on scale {
         NumberAnimation { duration: 90; easing.type: Easing.OutQuad }
@@ -45,4 +50,6 @@ Rectangle {
     onWidthChanged: if (outlet) outlet.setSize(width, height)
     onHeightChanged: if (outlet) outlet.setSize(width, height)
     Component.onCompleted: outlet.setSize(width, height)
+
+    FocusRing {}
 }

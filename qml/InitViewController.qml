@@ -40,14 +40,16 @@ Item {
         outlet: page.screen.topView
         anchors.top: parent.top
         width: parent.width
-        height: parent.width / 2
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
     }
 
     EdgeBand {
         outlet: page.screen.downView
         anchors.bottom: parent.bottom
         width: parent.width
-        height: parent.width / 2
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
     }
 
     OutletImage {

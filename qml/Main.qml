@@ -25,6 +25,7 @@ Window {
     }
 
     ShareOverlay {
+        objectName: "shareOverlay"
         anchors.fill: parent
         sheet: window.shell.shareSheet
     }
@@ -32,5 +33,30 @@ Window {
     AlertOverlay {
         anchors.fill: parent
         alerts: window.shell.alerts
+    }
+
+    // Tab and Shift+Tab go through the controls of the top page in reading order.
+    Shortcut {
+        sequences: ["Tab"]
+        enabled: stack.interactive && !window.shell.alerts.showing && !window.shell.shareSheet.showing
+        onActivated: stack.focusNext(true)
+    }
+    Shortcut {
+        sequences: ["Shift+Tab"]
+        enabled: stack.interactive && !window.shell.alerts.showing && !window.shell.shareSheet.showing
+        onActivated: stack.focusNext(false)
+    }
+
+    // Escape goes back: it closes the share sheet, else leaves the top page as its back button
+    // does. An alert waits for its answer.
+    Shortcut {
+        sequences: [StandardKey.Cancel, StandardKey.Back]
+        enabled: stack.interactive && !window.shell.alerts.showing
+        onActivated: {
+            if (window.shell.shareSheet.showing)
+                window.shell.shareSheet.close()
+            else
+                stack.goBack()
+        }
     }
 }

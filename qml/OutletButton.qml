@@ -17,6 +17,11 @@ Item {
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
     Accessible.onPressAction: button.clicked()
+    // Tab reaches it; Enter and Space press it.
+    activeFocusOnTab: true
+    Keys.onReturnPressed: button.clicked()
+    Keys.onEnterPressed: button.clicked()
+    Keys.onSpacePressed: button.clicked()
 
     Image {
         anchors.fill: parent
@@ -45,4 +50,6 @@ Item {
     onWidthChanged: if (outlet) outlet.setSize(width, height)
     onHeightChanged: if (outlet) outlet.setSize(width, height)
     Component.onCompleted: outlet.setSize(width, height)
+
+    FocusRing {}
 }

@@ -8,8 +8,21 @@ Item {
     id: stack
 
     property var frames: []
+    // False while a page slides in or out: then neither it nor the page under it takes input,
+    // so one tap makes one action. The navigator sets it.
+    property bool interactive: true
 
     clip: true
+
+    // Above every page while they move: takes the taps, drags and wheel turns meant for them.
+    MouseArea {
+        objectName: "transitionShield"
+        anchors.fill: parent
+        z: 1
+        enabled: !stack.interactive
+        acceptedButtons: Qt.AllButtons
+        onWheel: wheel => wheel.accepted = true
+    }
 
     component Frame: Item {
         id: frame
@@ -144,6 +157,65 @@ Item {
             }
             animation.destroy()
         }
+    }
+
+    function topPage() {
+        if (stack.frames.length === 0)
+            return null
+        const frame = stack.frames[stack.frames.length - 1]
+        return frame.children.length > 0 ? frame.children[0] : null
+    }
+
+    // Moves the keyboard to the next control of the top page in reading order (rows top to
+    // bottom, each left to right), whatever order the page declares them in; around at the end.
+    function focusNext(forward) {
+        const page = topPage()
+        if (page === null)
+            return
+        const controls = []
+        const visit = (item, clip) => {
+            if (!item.visible || !item.enabled || item.opacity === 0)
+                return
+            const area = item.mapToItem(stack, 0, 0, item.width, item.height)
+            if (item.clip)
+                clip = intersect(clip, area)
+            if (item.activeFocusOnTab && clip.width > 0 && clip.height > 0
+                    && intersect(clip, area).width > 0 && intersect(clip, area).height > 0)
+                controls.push({ item: item, area: area })
+            for (let i = 0; i < item.children.length; ++i)
+                visit(item.children[i], clip)
+        }
+        visit(page, Qt.rect(0, 0, stack.width, stack.height))
+        if (controls.length === 0)
+            return
+        controls.sort((a, b) => {
+            const sameRow = Math.abs((a.area.y + a.area.height / 2) - (b.area.y + b.area.height / 2))
+                            < Math.min(a.area.height, b.area.height) / 2
+            return sameRow ? a.area.x - b.area.x : a.area.y - b.area.y
+        })
+        const current = controls.findIndex(control => control.item.activeFocus)
+        const next = current < 0 ? (forward ? 0 : controls.length - 1)
+                                 : (current + (forward ? 1 : -1) + controls.length) % controls.length
+        controls[next].item.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+    }
+
+    function intersect(a, b) {
+        const left = Math.max(a.x, b.x)
+        const top = Math.max(a.y, b.y)
+        return Qt.rect(left, top, Math.max(0, Math.min(a.x + a.width, b.x + b.width) - left),
+                       Math.max(0, Math.min(a.y + a.height, b.y + b.height) - top))
+    }
+
+    // What the top page's back button does, where it has one: its own goBack(), else its screen's
+    // backButtonTapped().
+    function goBack() {
+        const page = topPage()
+        if (page === null)
+            return
+        if (typeof page.goBack === "function")
+            page.goBack()
+        else if (page.screen && typeof page.screen.backButtonTapped === "function")
+            page.screen.backButtonTapped()
     }
 
     // The navigator calls these.

@@ -18,6 +18,11 @@ Rectangle {
     Accessible.role: Accessible.Button
     Accessible.name: label
     Accessible.onPressAction: row.clicked()
+    // Tab reaches it; Enter and Space press it.
+    activeFocusOnTab: true
+    Keys.onReturnPressed: row.clicked()
+    Keys.onEnterPressed: row.clicked()
+    Keys.onSpacePressed: row.clicked()
 
     Text {
         anchors.fill: parent
@@ -38,4 +43,6 @@ Rectangle {
         anchors.fill: parent
         onClicked: row.clicked()
     }
+
+    FocusRing {}
 }

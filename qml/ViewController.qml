@@ -50,14 +50,16 @@ Item {
         outlet: page.screen.topView
         anchors.top: parent.top
         width: parent.width
-        height: parent.width / 2
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
     }
 
     EdgeBand {
         outlet: page.screen.downView
         anchors.bottom: parent.bottom
         width: parent.width
-        height: parent.width / 2
+        // Half as high as wide, as on a phone; no more than a quarter of a wide window.
+        height: Math.min(parent.width / 2, parent.height / 4)
     }
 
     // Header: the model, and the way to the history.
@@ -75,6 +77,7 @@ Item {
 
     Image {
         id: historyButton
+        objectName: "historyButton"
         anchors.right: parent.right
         anchors.rightMargin: 18
         anchors.verticalCenter: modelName.verticalCenter
@@ -87,6 +90,12 @@ Item {
         Accessible.role: Accessible.Button
         Accessible.name: Localized.text("historyButtonLabel")
         Accessible.onPressAction: page.screen.testResultButtonTapped()
+        activeFocusOnTab: true
+        Keys.onReturnPressed: page.screen.testResultButtonTapped()
+        Keys.onEnterPressed: page.screen.testResultButtonTapped()
+        Keys.onSpacePressed: page.screen.testResultButtonTapped()
+
+        FocusRing { radius: width / 2 + 3 }
 
         MouseArea {
             id: historyTap
@@ -376,6 +385,8 @@ Item {
     OutletButton {
         id: startButton
         outlet: page.screen.startButton
+        accessibleName: Localized.text(outlet.imageName === "stopButton" ? "stopButtonLabel"
+                                                                         : "startButtonLabel")
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: page.compact ? 56 : 92

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QTextLayout>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
@@ -40,6 +41,69 @@ private:
     bool& alive_;
 };
 
+// A text as the window draws it: where its ink lies, clipped by the lists that hold it.
+struct DrawnText {
+    QQuickItem* item;
+    QString text;
+    QRectF area;      // in the window
+    bool overflows;   // wider or higher than its item, and not elided
+};
+
+double effectiveOpacity(QQuickItem* item) {
+    double opacity = 1;
+    for (; item != nullptr; item = item->parentItem()) opacity *= item->opacity();
+    return opacity;
+}
+
+std::vector<DrawnText> drawnTexts(QQuickItem* root) {
+    std::vector<DrawnText> texts;
+    std::function<void(QQuickItem*, QRectF)> visit = [&](QQuickItem* item, QRectF clip) {
+        if (!item->isVisible() || effectiveOpacity(item) < 0.05) return;
+        const QRectF bounds = item->mapRectToScene(item->boundingRect());
+        if (item->clip()) clip = clip.intersected(bounds);
+        const QString text = item->property("text").toString();
+        if (item->inherits("QQuickText") && !text.trimmed().isEmpty()) {
+            const double width = item->property("contentWidth").toDouble();
+            const double height = item->property("contentHeight").toDouble();
+            const int align = item->property("effectiveHorizontalAlignment").toInt();
+            const int valign = item->property("verticalAlignment").toInt();
+            const double dx = align == Qt::AlignRight     ? item->width() - width
+                              : align == Qt::AlignHCenter ? (item->width() - width) / 2
+                                                          : 0;
+            const double dy = valign == Qt::AlignBottom    ? item->height() - height
+                              : valign == Qt::AlignVCenter ? (item->height() - height) / 2
+                                                           : 0;
+            const QRectF ink = item->mapRectToScene(QRectF(dx, dy, width, height));
+            const bool elided = item->property("elide").toInt() != Qt::ElideNone ||
+                                item->property("fontSizeMode").toInt() != 0;
+            const bool overflows = !elided && (width > item->width() + 1 ||
+                                               (item->height() > 0 && height > item->height() + 2));
+            if (!ink.intersected(clip).isEmpty()) {
+                texts.push_back({item, text, ink.intersected(clip), overflows});
+            }
+        }
+        for (QQuickItem* child : item->childItems()) visit(child, clip);
+    };
+    visit(root, root->mapRectToScene(root->boundingRect()));
+    return texts;
+}
+
+// Whether every character of `text` has a glyph of its own in `font` or a fallback of it, rather
+// than the empty box of a missing one.
+bool hasAllGlyphs(const QString& text, const QFont& font) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    while (layout.createLine().isValid()) {
+    }
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        for (const quint32 glyph : run.glyphIndexes()) {
+            if (glyph == 0) return false;
+        }
+    }
+    return true;
+}
+
 class AppPages : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -70,7 +134,9 @@ protected:
         std::ostringstream err;
         const std::optional<int> code = app_->start(err);
         ASSERT_FALSE(code.has_value()) << err.str();
-        ASSERT_TRUE(waitUntil([&] { return mainScreen() != nullptr; }));
+        // Settled: pages take no taps while they move.
+        ASSERT_TRUE(
+            waitUntil([&] { return mainScreen() != nullptr && app_->navigator().settled(); }));
     }
 
     ViewControllerScreen* mainScreen() {
@@ -218,12 +284,34 @@ TEST_F(AppPages, ALeftSwipeOrTheHistoryButtonOpensTheHistory) {
     EXPECT_TRUE(alive);
 }
 
+TEST_F(AppPages, APageThatSlidesTakesNoTapsSoADoubleTapActsOnce) {
+    launch(kAppDataDir + "/ready.script");
+    const auto doubleTap = [&](const char* objectName) {
+        QQuickItem* page = app_->navigator().topPage();
+        QQuickItem* button = page->findChild<QQuickItem*>(QLatin1String(objectName));
+        tap(button);
+        tap(button);
+        ASSERT_TRUE(waitUntil([&] { return app_->navigator().settled(); }));
+    };
+    doubleTap("historyButton");
+    EXPECT_EQ(app_->navigator().screenNames(),
+              (std::vector<std::string>{"InitViewController", "ViewController", "TestRecordsVC"}));
+    doubleTap("backButton");
+    EXPECT_EQ(app_->navigator().screenNames(),
+              (std::vector<std::string>{"InitViewController", "ViewController"}));
+}
+
 TEST_F(AppPages, SharingSavesThePictureAndOffersTheComposedOne) {
     launch(kDataDir + "/one_step_in_a_minute.script");
     ASSERT_TRUE(waitUntil([&] { return !controller().shareButton.hidden(); }));
     tap(itemOf(mainScreen()->shareButton()));
     qt::QtShareSheet& sheet = *app_->shell().shareSheet();
     ASSERT_TRUE(sheet.showing());
+    // The sheet slides in.
+    auto* overlay = app_->window()->findChild<QQuickItem*>("shareOverlay");
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_LT(overlay->property("shown").toDouble(), 1);
+    ASSERT_TRUE(waitUntil([&] { return overlay->property("shown").toDouble() == 1; }));
 
     // A copy of the plain screenshot in the pictures folder.
     const QDir album(home_.filePath(QStringLiteral("Pictures/Voltaro")));
@@ -244,6 +332,69 @@ TEST_F(AppPages, SharingSavesThePictureAndOffersTheComposedOne) {
     EXPECT_FALSE(controller().startButton.hidden());
     EXPECT_FALSE(controller().shareButton.hidden());
     sheet.close();
+    // And out.
+    EXPECT_TRUE(overlay->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !overlay->isVisible(); }));
+}
+
+// Every screen above the intro at the sizes of a phone, a tablet and a laptop: its texts stay in the window,
+// clear of each other and within their own boxes; in Japanese and Chinese they are drawn with
+// real glyphs. The suite runs again at a scale factor of 2. With VOLTARO_SCREENSHOT_DIR set, the
+// pictures are kept there to be looked at.
+TEST_F(AppPages, EveryScreenFitsEverySizeInEveryScript) {
+    const QString pictures = qEnvironmentVariable("VOLTARO_SCREENSHOT_DIR");
+    for (const char* language : {"en", "ja", "zh_TW"}) {
+        setLanguage(language);
+        launch(kDataDir + "/one_step_in_a_minute.script", "LENOVO ThinkPad X1 Carbon Gen 9");
+        for (const std::string& name : app_->navigator().knownScreens()) {
+            // The intro, under the main screen, opens a main screen of its own when it ends.
+            if (name == "InitViewController") continue;
+            if (name != "ViewController") {
+                app_->navigator().present(name, ui::Transition::None);
+            }
+            for (const QSize size : {QSize(360, 740), QSize(800, 1280), QSize(1280, 800)}) {
+                app_->window()->resize(size);
+                QQuickItem* page = app_->navigator().topPage();
+                ASSERT_TRUE(waitUntil([&] {
+                    return app_->navigator().settled() && page->width() == size.width() &&
+                           page->height() == size.height();
+                }));
+                // The first frame lays lists out and paints the icons; the second shows them.
+                (void)app_->window()->grabWindow();
+                const QImage picture = app_->window()->grabWindow();
+                const std::string where = name + " " + language + " " +
+                                          std::to_string(size.width()) + "x" +
+                                          std::to_string(size.height());
+                if (!pictures.isEmpty()) {
+                    picture.save(pictures + QStringLiteral("/%1-%2-%3x%4.png")
+                                                .arg(QString::fromStdString(name),
+                                                     QLatin1String(language))
+                                                .arg(size.width())
+                                                .arg(size.height()));
+                }
+                const QRectF window{QPointF(), QSizeF(size)};
+                const std::vector<DrawnText> texts = drawnTexts(page);
+                for (size_t i = 0; i < texts.size(); ++i) {
+                    const DrawnText& text = texts[i];
+                    const std::string what = where + ": " + text.text.toStdString();
+                    EXPECT_TRUE(window.contains(text.area.adjusted(1, 1, -1, -1))) << what;
+                    EXPECT_FALSE(text.overflows) << what;
+                    EXPECT_TRUE(hasAllGlyphs(text.text, text.item->property("font").value<QFont>()))
+                        << what;
+                    for (size_t j = i + 1; j < texts.size(); ++j) {
+                        const QRectF both = text.area.intersected(texts[j].area);
+                        EXPECT_FALSE(both.width() > 2 && both.height() > 2)
+                            << what << " / " << texts[j].text.toStdString();
+                    }
+                }
+            }
+            if (name != "ViewController") {
+                app_->navigator().dismiss(ui::Transition::None);
+                ASSERT_TRUE(waitUntil([&] { return app_->navigator().settled(); }));
+            }
+        }
+        app_.reset();
+    }
 }
 
 TEST_F(AppPages, ShowOpensTheMainScreenAtOnce) {

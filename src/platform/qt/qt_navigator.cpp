@@ -150,7 +150,7 @@ void QtNavigator::presentNow(const std::string& screenName, ui::Transition trans
     presentedScreen.viewDidLoad();
     presentedScreen.viewWillAppear();
 
-    ++transitions_;
+    beginTransition();
     std::weak_ptr<bool> alive = alive_;
     QPointer<QQuickItem> page = item;
     loop_.scheduleOnce(duration(transition), [this, alive, page, screenName, &presentedScreen] {
@@ -182,7 +182,7 @@ void QtNavigator::dismiss(ui::Transition transition) {
     }
     revealed.screen->screenRevealed();
 
-    ++transitions_;
+    beginTransition();
     std::weak_ptr<bool> alive = alive_;
     QPointer<QQuickItem> revealedItem = revealed.item;
     loop_.scheduleOnce(duration(transition), [this, alive, leaving, revealedItem] {
@@ -203,8 +203,13 @@ void QtNavigator::whenSettled(std::function<void()> work) {
     settledWork_.push_back(std::move(work));
 }
 
+void QtNavigator::beginTransition() {
+    if (transitions_++ == 0 && host_ != nullptr) host_->setProperty("interactive", false);
+}
+
 void QtNavigator::transitionEnded() {
     --transitions_;
+    if (transitions_ == 0 && host_ != nullptr) host_->setProperty("interactive", true);
     if (!settled()) return;
     // The work may present again, and so add work of its own.
     for (auto& work : std::exchange(settledWork_, {})) work();

@@ -104,6 +104,8 @@ private:
     void presentNow(const std::string& screenName, ui::Transition transition,
                     const ui::ScreenArguments& arguments);
     void presentWaiting();
+    // The pages take no input while any transition runs.
+    void beginTransition();
     void transitionEnded();
     void destroyPage(Page& page);
 
