@@ -12,6 +12,7 @@
 
 #include "app/app_options.h"
 #include "app/application.h"
+#include "app/web_engine.h"
 
 Q_IMPORT_QML_PLUGIN(VoltaroPlugin)
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Voltaro"));
     QGuiApplication::setApplicationVersion(QStringLiteral(VOLTARO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("app.voltaro.Voltaro"));
+    voltaro::app::prepareWebEngine();
     QGuiApplication application(argc, argv);
 
     // Qt took its own options out of argv.

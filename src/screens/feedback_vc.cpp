@@ -62,10 +62,14 @@ void FeedbackVC::webViewDidFinishNavigation() { revealPage(); }
 void FeedbackVC::webViewDidFailNavigation() { revealPage(); }
 
 void FeedbackVC::webViewDidFailProvisionalNavigation() {
-    // Handled like a later failure, and said so: the spinner would otherwise turn forever.
-    revealPage();
+    // Said so, instead of a spinner turning forever; the page, which holds nothing of the form,
+    // stays hidden so that the message does not draw over it.
+    activityIndicator.stopAnimating();
+    activityIndicator.setHidden(true);
     messageLabel.setText(localized("feedbackLoadFailed"));
     messageLabel.setHidden(false);
+    browserButton.setTitle(localized("feedbackOpenInBrowser"));
+    browserButton.setHidden(false);
 }
 
 void FeedbackVC::backButtonTapped() { services_.navigator.dismiss(ui::Transition::FlipHorizontal); }

@@ -256,13 +256,17 @@ TEST_F(FeedbackScreenTest, OnlyTheSpinnerUntilThePageLoads) {
     EXPECT_EQ(recorder.calls.back(), "dismiss flip");
 }
 
-TEST_F(FeedbackScreenTest, AFailedFirstLoadStopsTheSpinnerAndSaysSo) {
+TEST_F(FeedbackScreenTest, AFailedFirstLoadStopsTheSpinnerAndSaysSoInsteadOfThePage) {
     FeedbackVC screen(services, true);
     screen.viewDidLoad();
     screen.webViewDidFailProvisionalNavigation();
     EXPECT_FALSE(screen.activityIndicator.animating());
-    EXPECT_FALSE(screen.webView.hidden());
+    EXPECT_TRUE(screen.activityIndicator.hidden());
+    // The engine's error page would lie under the message: only the message and the way to the
+    // browser show.
+    EXPECT_TRUE(screen.webView.hidden());
     EXPECT_FALSE(screen.messageLabel.hidden());
+    EXPECT_FALSE(screen.browserButton.hidden());
 }
 
 TEST_F(FeedbackScreenTest, WithoutAWebViewItOffersTheBrowser) {
