@@ -67,21 +67,26 @@ std::string socketPath() {
 }
 
 // Run under the address and thread sanitizers: the companion's thread must not outlive what it
-// uses, and must not write while the main thread does.
-TEST(WatchCommand, AnAnswerAndAHangUpAtOnceEndTheAskCleanly) {
-    const std::string path = socketPath();
-    OneShotApplication application(path, [](int fd) {
-        std::string asked = OneShotApplication::readLineWith(fd, "\"message\"");
-        asked.pop_back();  // the newline
-        const auto question = nlohmann::json::parse(asked.substr(asked.rfind('\n') + 1));
-        OneShotApplication::send(
-            fd, R"({"id":)" + question["id"].dump() +
-                    R"(,"reply":{"level":"80","state":"1","model":"Test phone"}})" + "\n");
-    });
-    ASSERT_TRUE(application.bound());
-    const CliRun r = run({"watch", "--ask", "--socket", path});
-    EXPECT_EQ(r.status, kExitResult) << r.err;
-    EXPECT_EQ(r.out, "80%  charger connected  Test phone\n");
+// uses, whether the application hangs up at once or the command's own leaving closes the link.
+TEST(WatchCommand, AnAnswerAndAHangUpEndTheAskCleanly) {
+    for (const bool hangUpAtOnce : {true, false}) {
+        const std::string path = socketPath();
+        OneShotApplication application(path, [hangUpAtOnce](int fd) {
+            std::string asked = OneShotApplication::readLineWith(fd, "\"message\"");
+            asked.pop_back();  // the newline
+            const auto question = nlohmann::json::parse(asked.substr(asked.rfind('\n') + 1));
+            OneShotApplication::send(
+                fd, R"({"id":)" + question["id"].dump() +
+                        R"(,"reply":{"level":"80","state":"1","model":"Test phone"}})" + "\n");
+            char byte = 0;
+            while (!hangUpAtOnce && read(fd, &byte, 1) > 0) {
+            }
+        });
+        ASSERT_TRUE(application.bound());
+        const CliRun r = run({"watch", "--ask", "--socket", path});
+        EXPECT_EQ(r.status, kExitResult) << r.err;
+        EXPECT_EQ(r.out, "80%  charger connected  Test phone\n");
+    }
 }
 
 TEST(WatchCommand, LinesFromTheLinkAndTheCommandNeverInterleave) {
