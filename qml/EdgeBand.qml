@@ -3,9 +3,10 @@ import QtQuick
 import Voltaro
 
 // A view outlet that shows only its layers: the dark shading bands at the top and bottom of a
-// screen. The layers stretch with the window's width.
+// screen. The layers stretch to the band's size, which the page gives it.
 LayerItem {
     id: band
+    objectName: "edgeBand"
 
     required property ViewAdapter outlet
 
@@ -13,6 +14,7 @@ LayerItem {
     opacity: outlet.alpha
     layers: outlet.layers
     fitWidth: true
+    fitHeight: true
 
     // The size goes back to the outlet once the outlet is bound.
     onWidthChanged: if (outlet) outlet.setSize(width, height)

@@ -30,21 +30,29 @@ void LayerItem::setFitWidth(bool fit) {
     update();
 }
 
+void LayerItem::setFitHeight(bool fit) {
+    if (fitHeight_ == fit) return;
+    fitHeight_ = fit;
+    emit fitHeightChanged();
+    update();
+}
+
 void LayerItem::paint(QPainter* painter) {
-    double stretch = 1.0;
-    if (fitWidth_) {
-        double right = 0;
-        for (const QVariant& entry : layers_) {
-            const QVariantMap layer = entry.toMap();
-            right = std::max(right, layer["x"].toDouble() + layer["width"].toDouble());
-        }
-        if (right > 0) stretch = width() / right;
+    double right = 0;
+    double bottom = 0;
+    for (const QVariant& entry : layers_) {
+        const QVariantMap layer = entry.toMap();
+        right = std::max(right, layer["x"].toDouble() + layer["width"].toDouble());
+        bottom = std::max(bottom, layer["y"].toDouble() + layer["height"].toDouble());
     }
+    const double stretch = fitWidth_ && right > 0 ? width() / right : 1.0;
+    const double stretchY = fitHeight_ && bottom > 0 ? height() / bottom : 1.0;
 
     for (const QVariant& entry : layers_) {
         const QVariantMap layer = entry.toMap();
-        const QRectF frame(layer["x"].toDouble() * stretch, layer["y"].toDouble(),
-                           layer["width"].toDouble() * stretch, layer["height"].toDouble());
+        const QRectF frame(layer["x"].toDouble() * stretch, layer["y"].toDouble() * stretchY,
+                           layer["width"].toDouble() * stretch,
+                           layer["height"].toDouble() * stretchY);
         if (layer["kind"].toString() == QLatin1String("border")) {
             const double lineWidth = layer["borderWidth"].toDouble();
             if (lineWidth <= 0) continue;
