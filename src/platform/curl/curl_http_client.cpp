@@ -12,6 +12,9 @@
 namespace voltaro {
 namespace {
 
+// How long an idle worker waits for send() or the destructor to wake it.
+constexpr int kIdleWaitMs = 3600 * 1000;
+
 void initCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -131,8 +134,10 @@ void CurlHttpClient::Worker::run() {
             curl_multi_remove_handle(multi, transfer->easy);
             complete(std::move(transfer), result);
         }
-        // Sleeps until a socket is ready, a timer of libcurl is due, or send() wakes it.
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        // Sleeps until a socket is ready, a timer of libcurl is due, or send() or the destructor
+        // wakes it. With nothing under way there is nothing to look at: an idle client must not
+        // wake the machine (a charge test runs for an hour).
+        curl_multi_poll(multi, nullptr, 0, active.empty() ? kIdleWaitMs : 1000, nullptr);
     }
     abandonAll();
 }
