@@ -1,8 +1,15 @@
 #include "store/history.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+
+#include <algorithm>
 #include <cmath>
 
+#include "platform/plist/list_codec.h"
 #include "store/history_recorder.h"
+#include "store/kept_samples.h"
 #include "store_test_support.h"
 
 namespace voltaro {
@@ -199,6 +206,86 @@ TEST_F(StoreTest, TwoProcessesAppendingAtOnceLoseNoRecord) {
         EXPECT_EQ(start % 1000, next[start / 1000]++);
     }
     EXPECT_EQ(next, (std::vector<int>{kPerProcess, kPerProcess}));
+}
+
+// The child stops itself (SIGSTOP) at the chosen file-system step, where the parent kills it.
+int g_stepsBeforeStop = 0;
+void step() {
+    if (--g_stepsBeforeStop == 0) ::raise(SIGSTOP);
+}
+void stopAtStep(int stepNumber) {
+    g_stepsBeforeStop = stepNumber;
+    sys::SystemCalls& calls = sys::systemCalls();
+    calls.open = [](const char* path, int flags, mode_t mode) {
+        step();
+        return ::open(path, flags, mode);
+    };
+    // Small pieces, so that many kills land in the middle of a file.
+    calls.write = [](int fd, const void* data, size_t size) {
+        step();
+        return ::write(fd, data, std::min<size_t>(size, 200));
+    };
+    // A killed process loses nothing that the kernel holds: flushing to disk matters only when
+    // the machine goes down, so it is a step here and no more (and the rounds stay quick).
+    calls.fsync = [](int) {
+        step();
+        return 0;
+    };
+    calls.close = [](int fd) {
+        step();
+        return ::close(fd);
+    };
+    calls.rename = [](const char* from, const char* to) {
+        step();
+        return ::rename(from, to);
+    };
+    calls.flock = [](int fd, int operation) {
+        step();
+        return ::flock(fd, operation);
+    };
+}
+
+TEST_F(StoreTest, AKilledWriterLeavesTheHistoryWholeAndLosesNoSavedRecord) {
+    std::mt19937 random(16);
+    std::uniform_int_distribution<int> stepNumber(1, 120);
+    size_t saved = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int stopAt = stepNumber(random);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            stopAtStep(stopAt);
+            FixedClock clock(0);
+            HistoryRecorder recorder(clock);
+            for (size_t next = loadHistory().size();; ++next) {
+                recorder.appendSnapshot(snapshotStartingAt(static_cast<double>(next)), {});
+            }
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, WUNTRACED), child);
+        ASSERT_TRUE(WIFSTOPPED(status)) << status;
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+        // Read as it lies on disk: a torn file would load as empty, not fail.
+        const fs::path file = dataDir() / kHistoryKey;
+        if (!fs::exists(file)) {
+            ASSERT_EQ(saved, 0u) << "round " << round;
+            continue;
+        }
+        const auto records = list_codec::readList<NumberDictionary>(readText(file), kHistoryKey);
+        ASSERT_TRUE(records) << "a torn history in round " << round << ", step " << stopAt;
+        ASSERT_GE(records->size(), saved) << "records lost in round " << round;
+        for (size_t i = 0; i < records->size(); ++i) {
+            ASSERT_EQ((*records)[i].at("starttime"), static_cast<double>(i));
+        }
+        saved = records->size();
+        if (fs::exists(dataDir() / kSamplesKey)) {
+            ASSERT_TRUE(list_codec::readList<TextDictionary>(readText(dataDir() / kSamplesKey),
+                                                             kSamplesKey));
+        }
+    }
+    EXPECT_GT(saved, 20u);  // the kills fell at every step, not only before the first save
+    EXPECT_TRUE(filesStartingWith(dataDir(), "history.unreadable").empty());
 }
 
 }  // namespace
