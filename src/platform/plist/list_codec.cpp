@@ -105,6 +105,8 @@ public:
 
     template <class Dictionary>
     std::optional<std::vector<Dictionary>> read(std::string_view key) {
+        // No XML document holds a NUL byte, wherever it stands.
+        if (text_.find('\0') != std::string_view::npos) return std::nullopt;
         if (!prolog() || !skipMisc() || !take("<dict>") || !skipMisc() || !take("<key>")) {
             return std::nullopt;
         }
@@ -154,18 +156,19 @@ private:
         }
     }
 
-    bool skipPast(std::string_view terminator) {
-        const size_t end = text_.find(terminator, pos_);
-        if (end == std::string_view::npos) return false;
-        pos_ = end + terminator.size();
-        return true;
-    }
-
     // Byte-order mark, XML declaration, document type (without an internal subset), <plist ...>.
     bool prolog() {
         take("\xEF\xBB\xBF");
         if (!skipMisc()) return false;
-        if (take("<?xml") && (!skipPast("?>") || !skipMisc())) return false;
+        if (take("<?xml")) {
+            const size_t end = text_.find("?>", pos_);
+            if (end == std::string_view::npos ||
+                text_.substr(pos_, end - pos_).find_first_of("<>") != std::string_view::npos) {
+                return false;
+            }
+            pos_ = end + 2;
+            if (!skipMisc()) return false;
+        }
         if (take("<!DOCTYPE")) {
             const size_t end = text_.find('>', pos_);
             if (end == std::string_view::npos ||
@@ -187,13 +190,16 @@ private:
         return true;
     }
 
-    // Character data up to `closing`; declines entities, markup and carriage returns, whose
-    // handling is left to libplist.
+    // Character data up to `closing`; declines entities, markup, carriage returns and the control
+    // characters that XML does not allow (a NUL among them), whose handling is left to libplist.
     std::optional<std::string_view> textUntil(std::string_view closing) {
         const size_t end = text_.find('<', pos_);
         if (end == std::string_view::npos) return std::nullopt;
         const std::string_view content = text_.substr(pos_, end - pos_);
         if (content.find_first_of("&\r>") != std::string_view::npos) return std::nullopt;
+        for (const char c : content) {
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') return std::nullopt;
+        }
         pos_ = end;
         if (!take(closing)) return std::nullopt;
         return content;
@@ -274,21 +280,11 @@ std::optional<double> numberFrom(plist_t node) {
     }
 }
 
-std::optional<std::string> stringFrom(plist_t node) {
-    if (plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
-    char* value = nullptr;
-    plist_get_string_val(node, &value);
-    if (value == nullptr) return std::nullopt;
-    std::string text(value);
-    std::free(value);
-    return text;
-}
-
 std::optional<double> convert(plist_t node, double*) {
     return numberFrom(node);
 }
 std::optional<std::string> convert(plist_t node, std::string*) {
-    return stringFrom(node);
+    return plistText(node);
 }
 
 template <class Dictionary>

@@ -29,7 +29,8 @@ std::optional<std::vector<Dictionary>> readList(std::string_view bytes, std::str
 
 // The two readers behind readList. The quick one understands the plain XML that this program and
 // the usual writers produce and declines (nullopt) anything else, even valid input; libplist then
-// reads it. Both give the same result wherever the quick one answers.
+// reads it. Both give the same result wherever both answer; the quick one also reads a few files
+// whose prolog libplist finds fault with (an unbalanced quote in the document type).
 template <class Dictionary>
 std::optional<std::vector<Dictionary>> quickReadList(std::string_view bytes, std::string_view key);
 template <class Dictionary>

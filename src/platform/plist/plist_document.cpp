@@ -54,6 +54,16 @@ PlistPtr parseXmlPlist(std::string_view text) {
     return PlistPtr(root);
 }
 
+std::optional<std::string> plistText(plist_t node) {
+    if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    if (text == nullptr) return std::nullopt;
+    const std::string_view value(text, static_cast<size_t>(length));
+    if (value.find('\0') != std::string_view::npos) return std::nullopt;
+    return std::string(value);
+}
+
 std::string plistToXml(plist_t node) {
     ScopedCLocale cLocale;
     char* xml = nullptr;

@@ -139,14 +139,7 @@ std::optional<double> PlistPreferenceStore::numberForKey(std::string_view key) c
 
 std::optional<std::string> PlistPreferenceStore::stringForKey(std::string_view key) const {
     std::optional<std::string> result;
-    withValue(key, [&](void* value) {
-        if (value == nullptr || plist_get_node_type(value) != PLIST_STRING) return;
-        char* text = nullptr;
-        plist_get_string_val(value, &text);
-        if (text == nullptr) return;
-        result = std::string(text);
-        std::free(text);
-    });
+    withValue(key, [&](void* value) { result = plistText(value); });
     return result;
 }
 
