@@ -1,0 +1,55 @@
+// Replies of the remote service: the first byte chooses the status and the language, the rest is
+// the body given to the brand-list, test-result and charger-description handlers. A brand list
+// that is stored must read back from the catalogue as it was stored.
+#include "fuzz_support.h"
+#include "platform/paths.h"
+#include "service/utility.h"
+#include "store/brand_catalogue.h"
+
+namespace {
+
+using namespace voltaro;
+
+// Answers every request at once with the same reply.
+class ReplyingClient final : public HttpClient {
+public:
+    HttpReply reply;
+    void send(HttpRequest, ReplyHandler onReply) override { onReply(reply); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const fuzz::ScratchDirectory scratch;
+    scratch.clear();
+    Paths::setDataDirectory(scratch.path());
+    if (size == 0) return 0;
+
+    constexpr long kStatuses[] = {200, 204, 205, 500};
+    ReplyingClient http;
+    http.reply.status = kStatuses[data[0] % 4];
+    http.reply.body = std::string(fuzz::bytesOf(data + 1, size - 1));
+    http.reply.json = readJsonReply(http.reply.status, http.reply.body);
+    const std::string languageFlag(1, static_cast<char>('1' + (data[0] >> 2) % 5));
+
+    std::vector<BrandRecord> stored;
+    const Utility utility(
+        http, {"http://127.0.0.1/brands", "http://127.0.0.1/result", "http://127.0.0.1/charger"},
+        {[&](const std::vector<BrandRecord>& brands) {
+             stored = brands;
+             return saveBrandCatalogue(brands);
+         },
+         [&] { return languageFlag; }, [] { return std::string(36, 'A'); },
+         [] { return std::string("model"); }});
+
+    bool catalogueWritten = false;
+    utility.fetchBrandList([&] { catalogueWritten = true; });
+    if (catalogueWritten) {
+        fuzz::check(loadBrandCatalogue() == stored, "the stored brand list reads back otherwise");
+    }
+    utility.uploadTestResult({{"watt", 12.5}}, "1,2", "50,51", [](const std::string&, float watt) {
+        fuzz::check(watt == 12.5f, "the result's watt changed");
+    });
+    utility.uploadChargerConfig({{"starttime", 1.0}}, [] {});
+    return 0;
+}
