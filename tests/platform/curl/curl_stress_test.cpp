@@ -121,9 +121,10 @@ TEST_F(CurlStressTest, AHundredOutstandingRequestsAreEachAnsweredOnce) {
         response.set_content("1", "application/json");
     });
     server.start();
-    // The server's listen queue is short: some connections get in only on a second try.
-    settings.connectTimeout = 5s;
-    settings.totalTimeout = 8s;
+    // The server's listen queue is short (5): the others get in only when the kernel tries their
+    // connection again, after 1, 3, 7 and 15 seconds.
+    settings.connectTimeout = 30s;
+    settings.totalTimeout = 40s;
     CurlHttpClient client(loop, settings);
 
     std::vector<HttpReply> replies;
@@ -136,7 +137,7 @@ TEST_F(CurlStressTest, AHundredOutstandingRequestsAreEachAnsweredOnce) {
     EXPECT_TRUE(replies.empty());
     gate.open();
     ASSERT_TRUE(testing::runUntil(
-        loop, [&] { return replies.size() == 100; }, 10));
+        loop, [&] { return replies.size() == 100; }, 45));
     for (const HttpReply& reply : replies) EXPECT_EQ(reply.json, nlohmann::json(1)) << reply.error;
 }
 
