@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/test_session.h"
+#include "engine/charge_test_session.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/plist/list_codec.h"

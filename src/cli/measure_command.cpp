@@ -19,7 +19,7 @@
 #include "curve/charge_curve.h"
 #include "device/device.h"
 #include "engine/kernel_power_meter.h"
-#include "engine/test_session.h"
+#include "engine/charge_test_session.h"
 #include "extensions/number_text.h"
 #include "platform/curl/curl_http_client.h"
 #include "platform/paths.h"

@@ -1,6 +1,6 @@
 #include "screens/session_services.h"
 
-#include "engine/test_session.h"
+#include "engine/charge_test_session.h"
 #include "platform/log.h"
 #include "store/brand_catalogue.h"
 #include "store/display_text.h"

@@ -6,7 +6,7 @@
 #include "device/device.h"
 #include "engine/session_handoffs.h"
 #include "engine/session_view.h"
-#include "engine/test_session.h"
+#include "engine/charge_test_session.h"
 #include "platform/main_loop.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"

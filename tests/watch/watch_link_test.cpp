@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/test_session.h"
+#include "engine/charge_test_session.h"
 #include "platform/curl/run_until.h"
 #include "platform/socket/socket_watch_channel.h"
 #include "platform/socket/watch_companion.h"

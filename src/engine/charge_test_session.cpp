@@ -1,4 +1,4 @@
-#include "engine/test_session.h"
+#include "engine/charge_test_session.h"
 
 #include <cmath>
 #include <cstdio>
