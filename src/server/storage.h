@@ -109,7 +109,6 @@ public:
     // The test itself need not be stored (yet).
     virtual void storeLabel(const ChargerLabel& label) = 0;
 
-    // Replaces the brand list.
     virtual void replaceBrands(const std::vector<Brand>& brands) = 0;
 
     virtual StandingsData readStandings() = 0;

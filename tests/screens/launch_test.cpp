@@ -77,8 +77,8 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"spring 1.600000", "spring 1.600000",
                                                         "present ViewController dissolve"}));
     ASSERT_EQ(recorder.animations.size(), 2u);
-    EXPECT_EQ(recorder.animations[0].spring->damping, 0.8);
-    EXPECT_EQ(recorder.animations[0].spring->velocity, 1.0);
+    EXPECT_EQ(recorder.animations[0].spring->dampingRatio, 0.8);
+    EXPECT_EQ(recorder.animations[0].spring->initialVelocity, 1.0);
 }
 
 TEST(IntroScreen, AddsItsShadingOnTopOfWhatIsThere) {

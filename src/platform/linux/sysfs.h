@@ -36,7 +36,6 @@ std::optional<std::string> readAttribute(const std::filesystem::path& file);
 // A whole decimal number and nothing else ("-12", not "12x", "4.5" or an overflowing one).
 std::optional<int64_t> parseInteger(std::string_view text);
 
-// readAttribute then parseInteger.
 std::optional<int64_t> readIntegerAttribute(const std::filesystem::path& file);
 
 }  // namespace voltaro

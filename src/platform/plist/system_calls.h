@@ -19,7 +19,6 @@ struct SystemCalls {
 // The calls in use. Not synchronised: swap entries only while no other thread writes files.
 SystemCalls& systemCalls();
 
-// The real system calls.
 const SystemCalls& realSystemCalls();
 
 }  // namespace voltaro::sys

@@ -24,7 +24,8 @@ double springOvershoot(double ratio, double velocity, double duration) {
     double peak = 0;
     for (int i = 1; i <= 4000; ++i) {
         const double t = duration * i / 4000.0;
-        const double offset = std::exp(-decay * t) * (-std::cos(damped * t) + b * std::sin(damped * t));
+        const double offset =
+            std::exp(-decay * t) * (-std::cos(damped * t) + b * std::sin(damped * t));
         peak = std::max(peak, offset);
     }
     return peak;
@@ -49,11 +50,12 @@ AnimationStyle QtAnimator::plainStyle(double duration) const {
 
 AnimationStyle QtAnimator::springStyle(double duration, ui::SpringParameters spring) const {
     AnimationStyle style{loop_.realMilliseconds(duration), QEasingCurve::OutCubic, 0};
-    const double ratio = spring.damping;
+    const double ratio = spring.dampingRatio;
     if (ratio > 0 && ratio < 1 && duration > 0) {
         // A push at the start makes it swing further.
         style.easing = QEasingCurve::OutBack;
-        style.overshoot = overshootParameterFor(springOvershoot(ratio, spring.velocity, duration));
+        style.overshoot =
+            overshootParameterFor(springOvershoot(ratio, spring.initialVelocity, duration));
     }
     return style;
 }

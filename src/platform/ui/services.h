@@ -54,8 +54,8 @@ public:
 };
 
 struct SpringParameters {
-    double damping = 1.0;   // damping ratio
-    double velocity = 0.0;  // initial velocity
+    double dampingRatio = 1.0;
+    double initialVelocity = 0.0;
 };
 
 // Animates the outlet changes that `changes` makes. The completion is told whether the
