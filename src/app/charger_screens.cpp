@@ -26,25 +26,10 @@ ChargerListVC::UploadChargerConfig uploadThrough(SessionWiring& wiring) {
 
 }  // namespace
 
-SizedLabelAdapter::SizedLabelAdapter(ui::Label& label, QObject* parent)
-    : qt::LabelAdapter(label, parent), sizedLabel_(label), pointSize_(label.fontSize()) {}
-
-void SizedLabelAdapter::refresh() {
-    qt::LabelAdapter::refresh();
-    if (pointSize_ != sizedLabel_.fontSize()) {
-        pointSize_ = sizedLabel_.fontSize();
-        emit pointSizeChanged();
-    }
-}
-
 ChargerListVCScreen::ChargerListVCScreen(ScreenDependencies dependencies,
                                          const ui::ScreenArguments& arguments)
-    : controller_(dependencies.services, dependencies.preferences, dependencies.loop,
-                  uploadThrough(dependencies.wiring), arguments) {}
-
-QUrl ChargerListVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/ChargerListVC.qml"));
-}
+    : ControllerScreen(this, "ChargerListVC.qml", dependencies.services, dependencies.preferences,
+                       dependencies.loop, uploadThrough(dependencies.wiring), arguments) {}
 
 QVariantList ChargerListVCScreen::rows() const {
     QVariantList list;
@@ -82,26 +67,16 @@ void ChargerListVCScreen::deleteRow(int row) {
 }
 
 SelectModelVCScreen::SelectModelVCScreen(ScreenDependencies dependencies)
-    : controller_(dependencies.services, dependencies.preferences, dependencies.loop) {}
-
-QUrl SelectModelVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/SelectModelVC.qml"));
-}
+    : ControllerScreen(this, "SelectModelVC.qml", dependencies.services, dependencies.preferences,
+                       dependencies.loop) {}
 
 AddWattsVCScreen::AddWattsVCScreen(ScreenDependencies dependencies,
                                    const ui::ScreenArguments& arguments)
-    : controller_(dependencies.services, dependencies.preferences, arguments) {}
-
-QUrl AddWattsVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/AddWattsVC.qml"));
-}
+    : ControllerScreen(this, "AddWattsVC.qml", dependencies.services, dependencies.preferences,
+                       arguments) {}
 
 AddBrandVCScreen::AddBrandVCScreen(ScreenDependencies dependencies)
-    : controller_(dependencies.services, dependencies.preferences) {}
-
-QUrl AddBrandVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/AddBrandVC.qml"));
-}
+    : ControllerScreen(this, "AddBrandVC.qml", dependencies.services, dependencies.preferences) {}
 
 QVariantList AddBrandVCScreen::entries() const {
     QVariantList list;

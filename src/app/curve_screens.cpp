@@ -27,11 +27,7 @@ QVariantList tickList(const std::vector<CurveTick>& ticks) {
 
 ChargeCurveVCScreen::ChargeCurveVCScreen(ui::Services& services,
                                          const ui::ScreenArguments& arguments)
-    : controller_(services, arguments) {}
-
-QUrl ChargeCurveVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/ChargeCurveVC.qml"));
-}
+    : ControllerScreen(this, "ChargeCurveVC.qml", services, arguments) {}
 
 QVariantMap ChargeCurveVCScreen::drawing() const {
     const CurveDrawing& drawing = controller_.drawing();

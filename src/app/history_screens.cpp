@@ -11,13 +11,6 @@ QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-template <typename T>
-bool assign(T& field, const T& value) {
-    if (field == value) return false;
-    field = value;
-    return true;
-}
-
 QVariantMap headerMap(const TestResultHeaderView& header) {
     return {
         {"unknownCharger", header.unknownCharger}, {"brandText", fromStd(header.brandText)},
@@ -39,41 +32,6 @@ QVariantMap cellMap(const TestResultCell& cell) {
 }
 
 }  // namespace
-
-HistoryTitleAdapter::HistoryTitleAdapter(ui::Label& label, QObject* parent)
-    : LabelAdapter(label, parent), label_(label), pointSize_(label.fontSize()) {}
-
-void HistoryTitleAdapter::refresh() {
-    LabelAdapter::refresh();
-    if (assign(pointSize_, label_.fontSize())) emit pointSizeChanged();
-}
-
-ActivityIndicatorAdapter::ActivityIndicatorAdapter(ui::ActivityIndicator& indicator,
-                                                   QObject* parent)
-    : ViewAdapter(indicator, parent), indicator_(indicator), animating_(indicator.animating()) {}
-
-void ActivityIndicatorAdapter::refresh() {
-    ViewAdapter::refresh();
-    if (assign(animating_, indicator_.animating())) emit animatingChanged();
-}
-
-WebViewAdapter::WebViewAdapter(ui::WebView& webView, QObject* parent)
-    : ViewAdapter(webView, parent),
-      webView_(webView),
-      url_(fromStd(webView.url())),
-      x_(webView.x()),
-      y_(webView.y()),
-      scrollEnabled_(webView.scrollEnabled()),
-      opaque_(webView.opaque()) {}
-
-void WebViewAdapter::refresh() {
-    ViewAdapter::refresh();
-    if (assign(url_, fromStd(webView_.url()))) emit urlChanged();
-    const bool xChanged = assign(x_, webView_.x());
-    if (assign(y_, webView_.y()) || xChanged) emit frameChanged();
-    if (assign(scrollEnabled_, webView_.scrollEnabled())) emit scrollEnabledChanged();
-    if (assign(opaque_, webView_.opaque())) emit opaqueChanged();
-}
 
 TestRecordsTableModel::TestRecordsTableModel(const TestRecordsVC& controller, QObject* parent)
     : QAbstractListModel(parent), controller_(controller) {}
@@ -115,12 +73,9 @@ void TestRecordsTableModel::reload() {
 }
 
 TestRecordsVCScreen::TestRecordsVCScreen(ui::Services& services, RatingPrompt& rating)
-    : controller_(services, rating) {
-    connect(&tableView_, &qt::TableAdapter::reloaded, &tests_, &TestRecordsTableModel::reload);
-}
-
-QUrl TestRecordsVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/TestRecordsVC.qml"));
+    : ControllerScreen(this, "TestRecordsVC.qml", services, rating) {
+    connect(outlets_.adapter<qt::TableAdapter>(QStringLiteral("tableView")),
+            &qt::TableAdapter::reloaded, &tests_, &TestRecordsTableModel::reload);
 }
 
 void TestRecordsVCScreen::handleTap(int section) {
@@ -134,11 +89,8 @@ void TestRecordsVCScreen::curveButtonTapped(int section, int row) {
 }
 
 FeedbackVCScreen::FeedbackVCScreen(ui::Services& services, bool webViewAvailable)
-    : webViewAvailable_(webViewAvailable), controller_(services, webViewAvailable) {}
-
-QUrl FeedbackVCScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/FeedbackVC.qml"));
-}
+    : ControllerScreen(this, "FeedbackVC.qml", services, webViewAvailable),
+      webViewAvailable_(webViewAvailable) {}
 
 void registerHistoryScreens(qt::QtNavigator& navigator, ScreenDependencies dependencies) {
     navigator.registerScreen("TestRecordsVC", [dependencies](const ui::ScreenArguments&) {

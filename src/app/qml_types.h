@@ -1,7 +1,7 @@
 #pragma once
 
-// Every C++ type that QML sees, registered in this one place: the adapters and services of the
-// Qt platform layer by QML_FOREIGN, and two singletons for the scenes' texts and named resources.
+// Every C++ type that QML sees, registered in this one place: the outlet adapters, services and
+// screens by QML_FOREIGN, and two singletons for the scenes' texts and named resources.
 
 #include <QtQml/qqmlregistration.h>
 
@@ -11,6 +11,9 @@
 #include <QUrl>
 
 #include "app/app_shell.h"
+#include "app/charger_screens.h"
+#include "app/curve_screens.h"
+#include "app/history_screens.h"
 #include "app/screens.h"
 #include "platform/qt/layer_item.h"
 #include "platform/qt/outlet_adapters.h"
@@ -20,108 +23,47 @@
 
 namespace voltaro::app {
 
-struct ForeignOutletAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::OutletAdapter)
-    QML_NAMED_ELEMENT(OutletAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
+// A type that QML names but cannot make: the type, its name in QML and the reason.
+#define VOLTARO_QML_FOREIGN(Type, Name, Reason) \
+    struct Foreign##Name {                      \
+        Q_GADGET                                \
+        QML_FOREIGN(Type)                       \
+        QML_NAMED_ELEMENT(Name)                 \
+        QML_UNCREATABLE(Reason)                 \
+    };
+#define VOLTARO_QML_ADAPTER(Name) \
+    VOLTARO_QML_FOREIGN(voltaro::qt::Name, Name, "Adapters belong to their screens.")
+#define VOLTARO_QML_SCREEN(Name) \
+    VOLTARO_QML_FOREIGN(voltaro::app::Name, Name, "The navigator makes the screens.")
 
-struct ForeignConstraintAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::ConstraintAdapter)
-    QML_NAMED_ELEMENT(ConstraintAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
+// clang-format off
+VOLTARO_QML_ADAPTER(OutletAdapter) VOLTARO_QML_ADAPTER(ViewAdapter)
+VOLTARO_QML_ADAPTER(ConstraintAdapter) VOLTARO_QML_ADAPTER(LabelAdapter)
+VOLTARO_QML_ADAPTER(ButtonAdapter) VOLTARO_QML_ADAPTER(ImageViewAdapter)
+VOLTARO_QML_ADAPTER(TextFieldAdapter) VOLTARO_QML_ADAPTER(TableAdapter)
+VOLTARO_QML_ADAPTER(ActivityIndicatorAdapter) VOLTARO_QML_ADAPTER(WebViewAdapter)
 
-struct ForeignViewAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::ViewAdapter)
-    QML_NAMED_ELEMENT(ViewAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
+VOLTARO_QML_SCREEN(ViewControllerScreen) VOLTARO_QML_SCREEN(InitViewControllerScreen)
+VOLTARO_QML_SCREEN(TestRecordsVCScreen) VOLTARO_QML_SCREEN(FeedbackVCScreen)
+VOLTARO_QML_SCREEN(ChargeCurveVCScreen) VOLTARO_QML_SCREEN(ChargerListVCScreen)
+VOLTARO_QML_SCREEN(SelectModelVCScreen) VOLTARO_QML_SCREEN(AddWattsVCScreen)
+VOLTARO_QML_SCREEN(AddBrandVCScreen)
 
-struct ForeignLabelAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::LabelAdapter)
-    QML_NAMED_ELEMENT(LabelAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
+VOLTARO_QML_FOREIGN(voltaro::qt::QtScreen, Screen, "The navigator makes the screens.")
+VOLTARO_QML_FOREIGN(voltaro::qt::QtAlerts, Alerts, "The application shell owns the alerts.")
+VOLTARO_QML_FOREIGN(voltaro::qt::QtShareSheet, ShareSheet, "The shell owns the share sheet.")
+VOLTARO_QML_FOREIGN(voltaro::app::AppShell, AppShell, "The application makes its shell.")
+// clang-format on
 
-struct ForeignButtonAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::ButtonAdapter)
-    QML_NAMED_ELEMENT(ButtonAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
+#undef VOLTARO_QML_SCREEN
+#undef VOLTARO_QML_ADAPTER
+#undef VOLTARO_QML_FOREIGN
 
-struct ForeignImageViewAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::ImageViewAdapter)
-    QML_NAMED_ELEMENT(ImageViewAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
-
-struct ForeignTextFieldAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::TextFieldAdapter)
-    QML_NAMED_ELEMENT(TextFieldAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
-
-struct ForeignTableAdapter {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::TableAdapter)
-    QML_NAMED_ELEMENT(TableAdapter)
-    QML_UNCREATABLE("Outlet adapters belong to their screens.")
-};
-
+// A layer of a view, drawn by QML.
 struct ForeignLayerItem {
     Q_GADGET
     QML_FOREIGN(voltaro::qt::LayerItem)
     QML_NAMED_ELEMENT(LayerItem)
-};
-
-struct ForeignAlerts {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::QtAlerts)
-    QML_NAMED_ELEMENT(Alerts)
-    QML_UNCREATABLE("The application shell owns the alerts.")
-};
-
-struct ForeignShareSheet {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::QtShareSheet)
-    QML_NAMED_ELEMENT(ShareSheet)
-    QML_UNCREATABLE("The application shell owns the share sheet.")
-};
-
-struct ForeignScreen {
-    Q_GADGET
-    QML_FOREIGN(voltaro::qt::QtScreen)
-    QML_NAMED_ELEMENT(Screen)
-    QML_UNCREATABLE("The navigator makes the screens.")
-};
-
-struct ForeignViewControllerScreen {
-    Q_GADGET
-    QML_FOREIGN(voltaro::app::ViewControllerScreen)
-    QML_NAMED_ELEMENT(ViewControllerScreen)
-    QML_UNCREATABLE("The navigator makes the screens.")
-};
-
-struct ForeignInitViewControllerScreen {
-    Q_GADGET
-    QML_FOREIGN(voltaro::app::InitViewControllerScreen)
-    QML_NAMED_ELEMENT(InitViewControllerScreen)
-    QML_UNCREATABLE("The navigator makes the screens.")
-};
-
-struct ForeignAppShell {
-    Q_GADGET
-    QML_FOREIGN(voltaro::app::AppShell)
-    QML_NAMED_ELEMENT(AppShell)
-    QML_UNCREATABLE("The application makes its shell.")
 };
 
 // The texts of the string tables, for what the scenes show of their own.

@@ -4,14 +4,9 @@ namespace voltaro::app {
 
 ViewControllerScreen::ViewControllerScreen(MainLoop& loop, Device& device,
                                            SessionHandoffs& handoffs, ui::Services& services)
-    : controller_(loop, device, handoffs, services) {}
+    : ControllerScreen(this, "ViewController.qml", loop, device, handoffs, services) {}
 
-QUrl ViewControllerScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/ViewController.qml"));
-}
-
-QUrl InitViewControllerScreen::source() const {
-    return QUrl(QStringLiteral("qrc:/Voltaro/InitViewController.qml"));
-}
+InitViewControllerScreen::InitViewControllerScreen(ui::Services& services)
+    : ControllerScreen(this, "InitViewController.qml", services) {}
 
 }  // namespace voltaro::app

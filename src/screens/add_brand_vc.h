@@ -36,11 +36,12 @@ public:
 
     AddBrandVC(ui::Services& services, PreferenceStore& preferences);
 
-    // Outlets.
-    ui::View view;
-    ui::Label titleLabel;
-    ui::TextField searchBar;
-    ui::Table tableView;
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::Label titleLabel{outlets, "titleLabel"};
+    ui::TextField searchBar{outlets, "searchBar"};
+    ui::Table tableView{outlets, "tableView"};
 
     void viewDidLoad();
 

@@ -22,12 +22,13 @@ public:
     AddWattsVC(ui::Services& services, PreferenceStore& preferences,
                const ui::ScreenArguments& arguments);
 
-    // Outlets.
-    ui::View view;
-    ui::TextField inputTextField;  // where the number is typed
-    ui::Label wTextField;          // the unit beside it, read-only
-    ui::Button saveButton;
-    ui::Label titleLabel;
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::TextField inputTextField{outlets, "inputTextField"};  // where the number is typed
+    ui::Label wTextField{outlets, "wTextField"};              // the unit beside it, read-only
+    ui::Button saveButton{outlets, "saveButton"};
+    ui::Label titleLabel{outlets, "titleLabel"};
 
     int64_t type;  // 1 a watt rating, any other value a capacity
 

@@ -34,23 +34,27 @@ class ChargeCurveVC {
 public:
     ChargeCurveVC(ui::Services& services, const ui::ScreenArguments& arguments);
 
-    // Outlets.
-    ui::View view;
-    ui::Button backButton;
-    ui::Label titleLabel;  // the charger, or "unknown"
-    ui::Label dateLabel;   // "12-03 14:13"
-    ui::Label wattLabel;
-    ui::Label mahLabel;
-    ui::Label timeLabel;  // seconds per percent
-    ui::Label levelsLabel;
-    ui::Label durationLabel;
-    ui::Label noteLabel;  // what the curve lacks; hidden when nothing
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::Button backButton{outlets, "backButton"};
+    ui::Label titleLabel{outlets, "titleLabel"};  // the charger, or "unknown"
+    ui::Label dateLabel{outlets, "dateLabel"};    // "12-03 14:13"
+    ui::Label wattLabel{outlets, "wattLabel"};
+    ui::Label mahLabel{outlets, "mahLabel"};
+    ui::Label timeLabel{outlets, "timeLabel"};  // seconds per percent
+    ui::Label levelsLabel{outlets, "levelsLabel"};
+    ui::Label durationLabel{outlets, "durationLabel"};
+    ui::Label noteLabel{outlets, "noteLabel"};  // what the curve lacks; hidden when nothing
     // The drawing area: its size is the toolkit's, its content drawing(); reloaded on change.
-    ui::Table chartView;
-    ui::Label comparedLegendLabel;  // the test compared with; hidden when none
-    ui::Button compareButton;       // hidden when no other test of this device was saved
-    ui::View compareSheet;          // the list of tests to compare with; hidden until asked
-    ui::Table compareTable;
+    ui::Table chartView{outlets, "chartView"};
+    ui::Label comparedLegendLabel{
+        outlets, "comparedLegendLabel"};  // the test compared with; hidden when none
+    ui::Button compareButton{
+        outlets, "compareButton"};  // hidden when no other test of this device was saved
+    ui::View compareSheet{outlets,
+                          "compareSheet"};  // the list of tests to compare with; hidden until asked
+    ui::Table compareTable{outlets, "compareTable"};
 
     void viewDidLoad();
 
@@ -60,7 +64,7 @@ public:
 
     // Actions.
     void backButtonTapped();
-    void pop();  // right swipe
+    void pop();                  // right swipe
     void compareButtonTapped();  // opens the list, or stops comparing
     void didSelectChoice(size_t row);
     void cancelCompare();

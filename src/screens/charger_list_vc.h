@@ -51,15 +51,16 @@ public:
     ChargerListVC(ui::Services& services, PreferenceStore& preferences, const Clock& clock,
                   UploadChargerConfig upload, const ui::ScreenArguments& arguments = {});
 
-    // Outlets.
-    ui::View view;
-    ui::Button backButton;
-    ui::Button addButton;
-    ui::Table tableView;
-    ui::Label titleLabel;
-    ui::Constraint tableTopConstraint{110};
-    ui::Constraint titleLeftConstraint{20};
-    ui::Constraint titleTopConstraint{60};
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::Button backButton{outlets, "backButton"};
+    ui::Button addButton{outlets, "addButton"};
+    ui::Table tableView{outlets, "tableView"};
+    ui::Label titleLabel{outlets, "titleLabel"};
+    ui::Constraint tableTopConstraint{outlets, "tableTopConstraint", 110};
+    ui::Constraint titleLeftConstraint{outlets, "titleLeftConstraint", 20};
+    ui::Constraint titleTopConstraint{outlets, "titleTopConstraint", 60};
 
     // The test being labelled.
     double startTime = 0;

@@ -17,14 +17,16 @@ public:
     // offers to open the form in the browser.
     FeedbackVC(ui::Services& services, bool webViewAvailable);
 
-    // Outlets.
-    ui::View view;
-    ui::View topView;
-    ui::View downView;
-    ui::WebView webView;
-    ui::ActivityIndicator activityIndicator;
-    ui::Label messageLabel;     // a one-line notice when the form cannot be shown
-    ui::Button browserButton;   // opens the form in the browser
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::View topView{outlets, "topView"};
+    ui::View downView{outlets, "downView"};
+    ui::WebView webView{outlets, "webView"};
+    ui::ActivityIndicator activityIndicator{outlets, "activityIndicator"};
+    ui::Label messageLabel{outlets,
+                           "messageLabel"};  // a one-line notice when the form cannot be shown
+    ui::Button browserButton{outlets, "browserButton"};  // opens the form in the browser
 
     void viewDidLoad();
 

@@ -14,20 +14,21 @@ public:
 
     explicit InitViewController(ui::Services& services) : services_(services) {}
 
-    // Outlets. The starting positions and transparencies are the scene's own.
-    ui::View view;
-    ui::Constraint phoneLeft;
-    ui::Constraint phoneTitleLeft;
-    ui::Constraint flashLeft;
-    ui::Constraint lineLeft;
-    ui::ImageView lineImage;
-    ui::ImageView phoneImage;
-    ui::ImageView flashImage;
-    ui::Label phoneTitle;
-    ui::Label messageLabel;
-    ui::Label v1Label;
-    ui::View topView;
-    ui::View downView;
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::Constraint phoneLeft{outlets, "phoneLeft"};
+    ui::Constraint phoneTitleLeft{outlets, "phoneTitleLeft"};
+    ui::Constraint flashLeft{outlets, "flashLeft"};
+    ui::Constraint lineLeft{outlets, "lineLeft"};
+    ui::ImageView lineImage{outlets, "lineImage"};
+    ui::ImageView phoneImage{outlets, "phoneImage"};
+    ui::ImageView flashImage{outlets, "flashImage"};
+    ui::Label phoneTitle{outlets, "phoneTitle"};
+    ui::Label messageLabel{outlets, "messageLabel"};
+    ui::Label v1Label{outlets, "v1Label"};
+    ui::View topView{outlets, "topView"};
+    ui::View downView{outlets, "downView"};
 
     void viewDidLoad();
     void viewDidAppear();

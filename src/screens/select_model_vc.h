@@ -27,24 +27,36 @@ public:
 
     SelectModelVC(ui::Services& services, PreferenceStore& preferences, const Clock& clock);
 
-    // Outlets.
-    ui::View view;
-    ui::Label titleLabel;
-    ui::Label typeCaptionLabel;                        // above the kind buttons
-    ui::Label brandCaptionLabel;                       // above the brand buttons
-    ui::Label portCaptionLabel;                        // above the port buttons
-    ui::Button typeButton1, typeButton2, typeButton3;  // wall charger, power bank, car charger
-    ui::Button brandButton1, brandButton2, brandButton3;
-    ui::Constraint brandButton1Width, brandButton2Width, brandButton3Width;
-    ui::View wattView;  // watt ratings, for wall and car chargers
-    ui::Button wattButton1, wattButton2, wattButton3;
-    ui::Constraint wattButton1Width, wattButton2Width, wattButton3Width;
-    ui::View ampView;  // capacities, for power banks
-    ui::Button ampButton1, ampButton2, ampButton3;
-    ui::Constraint ampButton1Width, ampButton2Width, ampButton3Width;
-    ui::Label typeLabel;  // caption of the visible one of wattView and ampView
-    ui::Button portButton1, portButton2, portButton3;  // USB-A, USB-C, wireless
-    ui::Button addButton;                              // saves
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::Label titleLabel{outlets, "titleLabel"};
+    ui::Label typeCaptionLabel{outlets, "typeCaptionLabel"};    // above the kind buttons
+    ui::Label brandCaptionLabel{outlets, "brandCaptionLabel"};  // above the brand buttons
+    ui::Label portCaptionLabel{outlets, "portCaptionLabel"};    // above the port buttons
+    ui::Button typeButton1{outlets, "typeButton1"}, typeButton2{outlets, "typeButton2"},
+        typeButton3{outlets, "typeButton3"};  // wall charger, power bank, car charger
+    ui::Button brandButton1{outlets, "brandButton1"}, brandButton2{outlets, "brandButton2"},
+        brandButton3{outlets, "brandButton3"};
+    ui::Constraint brandButton1Width{outlets, "brandButton1Width"},
+        brandButton2Width{outlets, "brandButton2Width"},
+        brandButton3Width{outlets, "brandButton3Width"};
+    ui::View wattView{outlets, "wattView"};  // watt ratings, for wall and car chargers
+    ui::Button wattButton1{outlets, "wattButton1"}, wattButton2{outlets, "wattButton2"},
+        wattButton3{outlets, "wattButton3"};
+    ui::Constraint wattButton1Width{outlets, "wattButton1Width"},
+        wattButton2Width{outlets, "wattButton2Width"},
+        wattButton3Width{outlets, "wattButton3Width"};
+    ui::View ampView{outlets, "ampView"};  // capacities, for power banks
+    ui::Button ampButton1{outlets, "ampButton1"}, ampButton2{outlets, "ampButton2"},
+        ampButton3{outlets, "ampButton3"};
+    ui::Constraint ampButton1Width{outlets, "ampButton1Width"},
+        ampButton2Width{outlets, "ampButton2Width"}, ampButton3Width{outlets, "ampButton3Width"};
+    ui::Label typeLabel{outlets,
+                        "typeLabel"};  // caption of the visible one of wattView and ampView
+    ui::Button portButton1{outlets, "portButton1"}, portButton2{outlets, "portButton2"},
+        portButton3{outlets, "portButton3"};     // USB-A, USB-C, wireless
+    ui::Button addButton{outlets, "addButton"};  // saves
 
     void viewDidLoad();    // starts a new selection: a wall charger
     void viewDidAppear();  // rebuilds the quick picks, also on return from the entry screens

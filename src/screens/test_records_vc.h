@@ -32,9 +32,9 @@ struct TestResultHeaderView {
     bool unknownCharger = true;  // unknowLabel shown; brandLabel and wattLabel hidden
     std::string brandText;
     std::string wattText;
-    std::string dateText;        // "MM-dd"
-    bool dateHidden = false;     // the newest test shows no date
-    double startTime = 0;        // the test's "starttime"
+    std::string dateText;     // "MM-dd"
+    bool dateHidden = false;  // the newest test shows no date
+    double startTime = 0;     // the test's "starttime"
 };
 
 // The history screen: every saved test, newest first, under the charger it was labelled with.
@@ -48,16 +48,17 @@ public:
 
     TestRecordsVC(ui::Services& services, RatingPrompt& rating);
 
-    // Outlets.
-    ui::View view;
-    ui::Table tableView;
-    ui::Label titleLabel;
-    ui::Constraint topConstraint{60};
-    ui::Constraint leftConstraint{20};
-    ui::Constraint titleColumnConstraint{0};
-    ui::View topView;
-    ui::View downView;
-    ui::Button backButton;
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};
+    ui::Table tableView{outlets, "tableView"};
+    ui::Label titleLabel{outlets, "titleLabel"};
+    ui::Constraint topConstraint{outlets, "topConstraint", 60};
+    ui::Constraint leftConstraint{outlets, "leftConstraint", 20};
+    ui::Constraint titleColumnConstraint{outlets, "titleColumnConstraint", 0};
+    ui::View topView{outlets, "topView"};
+    ui::View downView{outlets, "downView"};
+    ui::Button backButton{outlets, "backButton"};
 
     void viewDidLoad();
     void viewDidAppear();  // reloads the history

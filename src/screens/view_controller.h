@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "device/device.h"
+#include "engine/charge_test_session.h"
 #include "engine/session_handoffs.h"
 #include "engine/session_view.h"
-#include "engine/charge_test_session.h"
 #include "platform/main_loop.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
@@ -21,46 +21,47 @@ public:
     ViewController(MainLoop& loop, Device& device, SessionHandoffs& handoffs,
                    ui::Services& services);
 
-    // Outlets, bound by the toolkit.
-    ui::View view;  // the screen's own view; the toolkit keeps its size current
-    ui::Label phoneVersionLabel;
-    ui::Constraint topCharge{-2};
-    ui::Constraint topFlash{18};
-    ui::Constraint topWatt{0};
-    ui::ImageView flashImage;
-    ui::Button startButton;
-    ui::Label wattLabel;
-    ui::Label wattAfterLabel;
-    ui::Label wattUnderLabel;
-    ui::Label timeLabel;
-    ui::Label timeAfterLabel;
-    ui::Label chargeMessageLabel;
-    ui::Button shareButton;
-    ui::Label optimalMessageLabel;
-    ui::Label connectMessageLabel;
-    ui::View pageController;
-    ui::Label beatLabel;
-    ui::View starView;
-    ui::View topView;
-    ui::View downView;
-    ui::Label PDLabel;
-    ui::View batteryLevelView;
-    ui::Label batteryLevelLabel;
-    ui::Constraint star1Width;
-    ui::Constraint star2Width;
-    ui::Constraint star3Width;
-    ui::Constraint star4Width;
-    ui::Constraint star5Width;
-    ui::Label testMessageLabel;
+    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
+    ui::OutletList outlets;
+    ui::View view{outlets, "view"};  // the screen's own view; the toolkit keeps its size current
+    ui::Label phoneVersionLabel{outlets, "phoneVersionLabel"};
+    ui::Constraint topCharge{outlets, "topCharge", -2};
+    ui::Constraint topFlash{outlets, "topFlash", 18};
+    ui::Constraint topWatt{outlets, "topWatt", 0};
+    ui::ImageView flashImage{outlets, "flashImage"};
+    ui::Button startButton{outlets, "startButton"};
+    ui::Label wattLabel{outlets, "wattLabel"};
+    ui::Label wattAfterLabel{outlets, "wattAfterLabel"};
+    ui::Label wattUnderLabel{outlets, "wattUnderLabel"};
+    ui::Label timeLabel{outlets, "timeLabel"};
+    ui::Label timeAfterLabel{outlets, "timeAfterLabel"};
+    ui::Label chargeMessageLabel{outlets, "chargeMessageLabel"};
+    ui::Button shareButton{outlets, "shareButton"};
+    ui::Label optimalMessageLabel{outlets, "optimalMessageLabel"};
+    ui::Label connectMessageLabel{outlets, "connectMessageLabel"};
+    ui::View pageController{outlets, "pageController"};
+    ui::Label beatLabel{outlets, "beatLabel"};
+    ui::View starView{outlets, "starView"};
+    ui::View topView{outlets, "topView"};
+    ui::View downView{outlets, "downView"};
+    ui::Label PDLabel{outlets, "PDLabel"};
+    ui::View batteryLevelView{outlets, "batteryLevelView"};
+    ui::Label batteryLevelLabel{outlets, "batteryLevelLabel"};
+    ui::Constraint star1Width{outlets, "star1Width"};
+    ui::Constraint star2Width{outlets, "star2Width"};
+    ui::Constraint star3Width{outlets, "star3Width"};
+    ui::Constraint star4Width{outlets, "star4Width"};
+    ui::Constraint star5Width{outlets, "star5Width"};
+    ui::Label testMessageLabel{outlets, "testMessageLabel"};
 
     // Life cycle, called by the toolkit.
     void viewDidLoad();
     void viewWillAppear();
 
     // Actions.
-    void buttonClicked();               // Start/Stop
-    void showResultVC();                // left swipe anywhere
-    void testResultButtonTapped();      // the history button
+    void buttonClicked();           // Start/Stop
+    void showResultVC();            // left swipe anywhere
+    void testResultButtonTapped();  // the history button
     void shareButtonClick();
 
     TestSession& session() { return session_; }

@@ -208,8 +208,8 @@ TEST_F(AppPages, EveryScreenLoadsWithoutWarnings) {
 TEST_F(AppPages, OutletChangesShowInThePage) {
     launch(kAppDataDir + "/full.script");
     ViewControllerScreen* screen = mainScreen();
-    QQuickItem* watt = itemOf(screen->wattLabel());
-    QQuickItem* flash = itemOf(screen->flashImage());
+    QQuickItem* watt = itemOf(screen->outlet("wattLabel"));
+    QQuickItem* flash = itemOf(screen->outlet("flashImage"));
     ASSERT_NE(watt, nullptr);
     ASSERT_NE(flash, nullptr);
 
@@ -232,10 +232,10 @@ TEST_F(AppPages, StartAndStopAreTheButtonsOfTheSession) {
     launch(kAppDataDir + "/ready.script");
     ViewControllerScreen* screen = mainScreen();
     EXPECT_FALSE(controller().session().isStart());
-    tap(itemOf(screen->startButton()));
+    tap(itemOf(screen->outlet("startButton")));
     EXPECT_TRUE(controller().session().isStart());
     EXPECT_EQ(controller().startButton.imageName(), "stopButton");
-    tap(itemOf(screen->startButton()));
+    tap(itemOf(screen->outlet("startButton")));
     EXPECT_FALSE(controller().session().isStart());
 }
 
@@ -261,8 +261,8 @@ TEST_F(AppPages, ALeftSwipeOrTheHistoryButtonOpensTheHistory) {
 
     // Also when the swipe starts on the Start button, which then is not pressed.
     const QPointF start =
-        itemOf(screen->startButton())
-            ->mapToScene(QPointF(20, itemOf(screen->startButton())->height() / 2));
+        itemOf(screen->outlet("startButton"))
+            ->mapToScene(QPointF(20, itemOf(screen->outlet("startButton"))->height() / 2));
     QTest::mousePress(window, Qt::LeftButton, {}, start.toPoint());
     for (int dx = 20; dx <= 200; dx += 20) {
         QTest::mouseMove(window, (start - QPointF(dx, 0)).toPoint());
@@ -308,7 +308,7 @@ TEST_F(AppPages, APageThatSlidesTakesNoTapsSoADoubleTapActsOnce) {
 TEST_F(AppPages, SharingSavesThePictureAndOffersTheComposedOne) {
     launch(kDataDir + "/one_step_in_a_minute.script");
     ASSERT_TRUE(waitUntil([&] { return !controller().shareButton.hidden(); }));
-    tap(itemOf(mainScreen()->shareButton()));
+    tap(itemOf(mainScreen()->outlet("shareButton")));
     qt::QtShareSheet& sheet = *app_->shell().shareSheet();
     ASSERT_TRUE(sheet.showing());
     // The sheet slides in.

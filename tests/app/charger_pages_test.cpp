@@ -290,22 +290,24 @@ TEST_F(ChargerPages, AChargerComposedOnTheSetupScreenIsListedCheckedAndKeptOnLea
     openListForSavedTest();
     auto* list = top<ChargerListVCScreen>();
     ASSERT_NE(list, nullptr);
-    tapAndWaitFor(itemOf(list->addButton()), "SelectModelVC");
+    tapAndWaitFor(itemOf(list->outlet("addButton")), "SelectModelVC");
 
     auto* setup = top<SelectModelVCScreen>();
     ASSERT_NE(setup, nullptr);
     // A car charger of 12 W with a USB-C port.
-    tap(itemOf(setup->typeButton3()));
-    EXPECT_EQ(setup->typeButton3()->titleColorName(), QStringLiteral("highlightColor"));
-    EXPECT_EQ(setup->typeButton1()->titleColorName(), QStringLiteral("white"));
-    QQuickItem* twelve = itemOf(setup->wattButton2());
+    tap(itemOf(setup->outlet("typeButton3")));
+    EXPECT_EQ(setup->outlet("typeButton3")->property("titleColorName").toString(),
+              QStringLiteral("highlightColor"));
+    EXPECT_EQ(setup->outlet("typeButton1")->property("titleColorName").toString(),
+              QStringLiteral("white"));
+    QQuickItem* twelve = itemOf(setup->outlet("wattButton2"));
     ASSERT_NE(twelve, nullptr);
     EXPECT_EQ(textsIn(twelve), QStringList{"12"});
     tap(twelve);
     EXPECT_TRUE(setup->controller().wattButton2.selected());
-    tap(itemOf(setup->portButton2()));
+    tap(itemOf(setup->outlet("portButton2")));
     EXPECT_EQ(chargerSelection(), (ChargerSelection{3, 0, 12, 2, 0}));
-    tapAndWaitFor(itemOf(setup->addButton()), "ChargerListVC");
+    tapAndWaitFor(itemOf(setup->outlet("addButton")), "ChargerListVC");
 
     // Newest first under the blank charger, and checked in its place.
     const std::vector<QQuickItem*> cards = laidOut(QStringLiteral("chargerCard"), 2);
@@ -371,7 +373,7 @@ TEST_F(ChargerPages, ScrollingTheListUpShrinksAndCentresTheTitle) {
     openListForSavedTest();
     auto* screen = top<ChargerListVCScreen>();
     ASSERT_NE(screen, nullptr);
-    QQuickItem* title = itemOf(screen->titleLabel());
+    QQuickItem* title = itemOf(screen->outlet("titleLabel"));
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->property("font").value<QFont>().pixelSize(), 33);
 
@@ -401,17 +403,17 @@ TEST_F(ChargerPages, AValueTypedOnTheEntryPageBecomesTheChosenFirstQuickPick) {
     ASSERT_EQ(fields.size(), 1u);
     ASSERT_TRUE(waitUntil([&] { return fields[0]->hasActiveFocus(); }));
     EXPECT_TRUE(entry->controller().inputTextField.focused());
-    EXPECT_FALSE(itemOf(entry->saveButton())->isEnabled());
-    EXPECT_EQ(textsIn(itemOf(entry->saveButton())), QStringList{"Save"});
+    EXPECT_FALSE(itemOf(entry->outlet("saveButton"))->isEnabled());
+    EXPECT_EQ(textsIn(itemOf(entry->outlet("saveButton"))), QStringList{"Save"});
 
     type("45");
     EXPECT_EQ(entry->controller().inputTextField.text(), "45");
-    EXPECT_TRUE(itemOf(entry->saveButton())->isEnabled());
-    tapAndWaitFor(itemOf(entry->saveButton()), "SelectModelVC");
+    EXPECT_TRUE(itemOf(entry->outlet("saveButton"))->isEnabled());
+    tapAndWaitFor(itemOf(entry->outlet("saveButton")), "SelectModelVC");
 
     auto* setup = top<SelectModelVCScreen>();
     ASSERT_NE(setup, nullptr);
-    EXPECT_EQ(textsIn(itemOf(setup->wattButton1())), QStringList{"45"});
+    EXPECT_EQ(textsIn(itemOf(setup->outlet("wattButton1"))), QStringList{"45"});
     EXPECT_TRUE(setup->controller().wattButton1.selected());
     EXPECT_EQ(chargerSelection().watt, 45);
 }
@@ -427,7 +429,7 @@ TEST_F(ChargerPages, AnOutOfRangeValueGetsTheAlertAndStays) {
     QTest::keyClick(app_->window(), Qt::Key_Return);
     EXPECT_FALSE(app_->shell().alerts()->showing());
     type("101");
-    tap(itemOf(top<AddWattsVCScreen>()->saveButton()));
+    tap(itemOf(top<AddWattsVCScreen>()->outlet("saveButton")));
     EXPECT_TRUE(app_->shell().alerts()->showing());
     EXPECT_EQ(app_->shell().alerts()->title().toStdString(), localized("over100"));
     app_->shell().alerts()->answer(0);
@@ -436,15 +438,16 @@ TEST_F(ChargerPages, AnOutOfRangeValueGetsTheAlertAndStays) {
 }
 
 TEST_F(ChargerPages, ABrandPickedFromTheSectionsBecomesTheChosenFirstBrand) {
-    ASSERT_TRUE(saveBrandCatalogue({brand("1", "Amperon"), brand("2", "Boltwise"), brand("3", "Auravolt"),
-                                    brand("4", "bellcharge <i>"), brand("5", "Xenpower")}));
+    ASSERT_TRUE(
+        saveBrandCatalogue({brand("1", "Amperon"), brand("2", "Boltwise"), brand("3", "Auravolt"),
+                            brand("4", "bellcharge <i>"), brand("5", "Xenpower")}));
     launch();
     present("SelectModelVC");
     auto* setup = top<SelectModelVCScreen>();
     ASSERT_NE(setup, nullptr);
     // The quick picks are the catalogue's first three brands.
-    EXPECT_EQ(textsIn(itemOf(setup->brandButton1())), QStringList{"Amperon"});
-    EXPECT_EQ(itemOf(setup->brandButton1())->width(), SelectModelVC::kBrandButtonWidth);
+    EXPECT_EQ(textsIn(itemOf(setup->outlet("brandButton1"))), QStringList{"Amperon"});
+    EXPECT_EQ(itemOf(setup->outlet("brandButton1"))->width(), SelectModelVC::kBrandButtonWidth);
     tapAndWaitFor(buttonNamed(localized("addBrandTitle")), "AddBrandVC");
     auto* picker = top<AddBrandVCScreen>();
     ASSERT_NE(picker, nullptr);
@@ -479,7 +482,7 @@ TEST_F(ChargerPages, ABrandPickedFromTheSectionsBecomesTheChosenFirstBrand) {
     EXPECT_EQ(textsIn(named(QStringLiteral("sectionIndex"))[0]), (QStringList{"A", "B", "X", "b"}));
 
     tapAndWaitFor(shown[0], "SelectModelVC");
-    EXPECT_EQ(textsIn(itemOf(setup->brandButton1())), QStringList{"Xenpower"});
+    EXPECT_EQ(textsIn(itemOf(setup->outlet("brandButton1"))), QStringList{"Xenpower"});
     EXPECT_TRUE(setup->controller().brandButton1.selected());
     EXPECT_EQ(chargerSelection().brand, 5);
 }

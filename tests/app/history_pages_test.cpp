@@ -7,9 +7,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QImage>
 #include <QLibraryInfo>
-#include <QFont>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
@@ -261,7 +261,7 @@ TEST_F(HistoryPages, AnEmptyHistoryShowsNoCards) {
     EXPECT_EQ(list->property("count").toInt(), 0);
     EXPECT_EQ(historyScreen()->tests()->rowCount(), 0);
     // The title is the screen's, at its full size.
-    QQuickItem* title = itemOf(historyScreen()->titleLabel());
+    QQuickItem* title = itemOf(historyScreen()->outlet("titleLabel"));
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->property("text").toString(),
               QString::fromStdString(localized("historyButtonLabel")));
@@ -325,7 +325,7 @@ TEST_F(HistoryPages, DraggingTheListShrinksTheTitleAndDraggingBackRestoresIt) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->property("count").toInt(), 500);
     TestRecordsVC& controller = historyScreen()->controller();
-    QQuickItem* title = itemOf(historyScreen()->titleLabel());
+    QQuickItem* title = itemOf(historyScreen()->outlet("titleLabel"));
     ASSERT_NE(title, nullptr);
 
     // The list's offset from the top of its content.
@@ -488,8 +488,9 @@ TEST_F(HistoryPages, AResultsChevronOpensItsCurveWhichTakesAnotherTestToCompare)
     }
 
     tap(named("compareButton"));
-    ASSERT_TRUE(waitUntil([&] { return findVisible(app_->navigator().topPage(),
-                                                   QStringLiteral("compareSheet")) != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return findVisible(app_->navigator().topPage(), QStringLiteral("compareSheet")) != nullptr;
+    }));
     auto* choices = named("compareChoices");
     ASSERT_NE(choices, nullptr);
     ASSERT_EQ(choices->property("count").toInt(), 2);
@@ -510,8 +511,11 @@ TEST_F(HistoryPages, AResultsChevronOpensItsCurveWhichTakesAnotherTestToCompare)
     }
     QQuickItem* chart = named("curveChart");
     const QRect chartArea = chart->mapRectToScene(chart->boundingRect()).toRect();
-    EXPECT_GT(pixelsOf(picture, chartArea, qt::NamedResources::color(QStringLiteral("highlightColor"))), 300);
-    EXPECT_GT(pixelsOf(picture, chartArea, qt::NamedResources::color(QStringLiteral("powerColor"))), 150);
+    EXPECT_GT(
+        pixelsOf(picture, chartArea, qt::NamedResources::color(QStringLiteral("highlightColor"))),
+        300);
+    EXPECT_GT(pixelsOf(picture, chartArea, qt::NamedResources::color(QStringLiteral("powerColor"))),
+              150);
 
     // Escape goes back.
     QTest::keyClick(app_->window(), Qt::Key_Escape);
@@ -598,11 +602,11 @@ TEST_F(HistoryPages, TheFeedbackPageEmbedsTheFormWhereTheWebEngineIsInstalled) {
         QQuickItem* host = named("webHost");
         ASSERT_NE(host, nullptr);
         ASSERT_NE(host->property("webPage").value<QQuickItem*>(), nullptr);
-        ASSERT_TRUE(waitUntil([&] { return feedback->activityIndicator()->hidden(); },
+        ASSERT_TRUE(waitUntil([&] { return feedback->outlet("activityIndicator")->property("hidden").toBool(); },
                               std::chrono::seconds(60)));
         EXPECT_EQ(host->isVisible(), reachable) << reachable;
-        EXPECT_EQ(itemOf(feedback->messageLabel())->isVisible(), !reachable) << reachable;
-        EXPECT_EQ(itemOf(feedback->browserButton())->isVisible(), !reachable) << reachable;
+        EXPECT_EQ(itemOf(feedback->outlet("messageLabel"))->isVisible(), !reachable) << reachable;
+        EXPECT_EQ(itemOf(feedback->outlet("browserButton"))->isVisible(), !reachable) << reachable;
         app_.reset();
     }
 }
@@ -615,8 +619,8 @@ TEST_F(HistoryPages, TheFeedbackPageOffersTheBrowserWhereTheWebEngineIsMissing) 
     ASSERT_NE(feedback, nullptr);
     EXPECT_FALSE(feedback->webViewAvailable());
 
-    QQuickItem* message = itemOf(feedback->messageLabel());
-    QQuickItem* browser = itemOf(feedback->browserButton());
+    QQuickItem* message = itemOf(feedback->outlet("messageLabel"));
+    QQuickItem* browser = itemOf(feedback->outlet("browserButton"));
     ASSERT_NE(message, nullptr);
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(message->isVisible());
@@ -627,7 +631,7 @@ TEST_F(HistoryPages, TheFeedbackPageOffersTheBrowserWhereTheWebEngineIsMissing) 
     // Neither the page's place nor the spinner shows.
     ASSERT_NE(named("webHost"), nullptr);
     EXPECT_FALSE(named("webHost")->isVisible());
-    EXPECT_TRUE(feedback->activityIndicator()->hidden());
+    EXPECT_TRUE(feedback->outlet("activityIndicator")->property("hidden").toBool());
 
     tap(browser);
     ASSERT_EQ(opened.urls.size(), 1);
@@ -643,9 +647,9 @@ TEST_F(HistoryPages, WithoutAFormAddressTheFeedbackPageOnlySaysSo) {
     launchHistory({});
     FeedbackVCScreen* feedback = openFeedback();
     ASSERT_NE(feedback, nullptr);
-    EXPECT_EQ(itemOf(feedback->messageLabel())->property("text").toString(),
+    EXPECT_EQ(itemOf(feedback->outlet("messageLabel"))->property("text").toString(),
               QString::fromStdString(localized("feedbackUnavailable")));
-    EXPECT_FALSE(itemOf(feedback->browserButton())->isVisible());
+    EXPECT_FALSE(itemOf(feedback->outlet("browserButton"))->isVisible());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/qt/outlet_adapters.h"
 
+#include <QQmlPropertyMap>
 #include <QVariantMap>
 
 namespace voltaro::qt {
@@ -130,6 +131,7 @@ void LabelAdapter::read() {
     fontSize_ = styled ? styled->fontSize : 0;
     lineSpacing_ = styled ? styled->lineSpacing : 0;
     textColorName_ = fromStd(label_.textColorName());
+    pointSize_ = label_.fontSize();
 }
 
 void LabelAdapter::refresh() {
@@ -139,12 +141,14 @@ void LabelAdapter::refresh() {
     const double oldFontSize = fontSize_;
     const double oldLineSpacing = lineSpacing_;
     const QString oldColor = textColorName_;
+    const double oldPointSize = pointSize_;
     read();
     if (styled_ != oldStyled || fontSize_ != oldFontSize || lineSpacing_ != oldLineSpacing) {
         emit styleChanged();
     }
     if (text_ != oldText) emit textChanged();
     if (textColorName_ != oldColor) emit textColorNameChanged();
+    if (pointSize_ != oldPointSize) emit pointSizeChanged();
 }
 
 ButtonAdapter::ButtonAdapter(ui::Button& button, QObject* parent)
@@ -194,6 +198,71 @@ void TableAdapter::refresh() {
     if (refreshView()) return;
     ++revision_;
     emit reloaded();
+}
+
+ActivityIndicatorAdapter::ActivityIndicatorAdapter(ui::ActivityIndicator& indicator,
+                                                   QObject* parent)
+    : ViewAdapter(indicator, parent), indicator_(indicator), animating_(indicator.animating()) {}
+
+void ActivityIndicatorAdapter::refresh() {
+    ViewAdapter::refresh();
+    if (assign(animating_, indicator_.animating())) emit animatingChanged();
+}
+
+WebViewAdapter::WebViewAdapter(ui::WebView& webView, QObject* parent)
+    : ViewAdapter(webView, parent),
+      webView_(webView),
+      url_(fromStd(webView.url())),
+      x_(webView.x()),
+      y_(webView.y()),
+      scrollEnabled_(webView.scrollEnabled()),
+      opaque_(webView.opaque()) {}
+
+void WebViewAdapter::refresh() {
+    ViewAdapter::refresh();
+    if (assign(url_, fromStd(webView_.url()))) emit urlChanged();
+    const bool xChanged = assign(x_, webView_.x());
+    if (assign(y_, webView_.y()) || xChanged) emit frameChanged();
+    if (assign(scrollEnabled_, webView_.scrollEnabled())) emit scrollEnabledChanged();
+    if (assign(opaque_, webView_.opaque())) emit opaqueChanged();
+}
+
+namespace {
+
+// Makes an `Adapter` when the outlet is an `Outlet`.
+template <class Outlet, class Adapter>
+bool adaptAs(ui::Observable& outlet, std::unique_ptr<OutletAdapter>& adapter) {
+    auto* typed = dynamic_cast<Outlet*>(&outlet);
+    if (typed != nullptr) adapter = std::make_unique<Adapter>(*typed);
+    return typed != nullptr;
+}
+
+// The adapter of the outlet's kind; the most derived kinds are tried first (a label is a view).
+std::unique_ptr<OutletAdapter> adapterOf(ui::Observable& outlet) {
+    std::unique_ptr<OutletAdapter> adapter;
+    const bool known = adaptAs<ui::Label, LabelAdapter>(outlet, adapter) ||
+                       adaptAs<ui::Button, ButtonAdapter>(outlet, adapter) ||
+                       adaptAs<ui::ImageView, ImageViewAdapter>(outlet, adapter) ||
+                       adaptAs<ui::TextField, TextFieldAdapter>(outlet, adapter) ||
+                       adaptAs<ui::Table, TableAdapter>(outlet, adapter) ||
+                       adaptAs<ui::ActivityIndicator, ActivityIndicatorAdapter>(outlet, adapter) ||
+                       adaptAs<ui::WebView, WebViewAdapter>(outlet, adapter) ||
+                       adaptAs<ui::View, ViewAdapter>(outlet, adapter) ||
+                       adaptAs<ui::Constraint, ConstraintAdapter>(outlet, adapter);
+    return known ? std::move(adapter) : nullptr;
+}
+
+}  // namespace
+
+ScreenOutlets::ScreenOutlets(QQmlPropertyMap& screen, const ui::OutletList& outlets) {
+    for (const ui::OutletList::Entry& entry : outlets.entries()) {
+        std::unique_ptr<OutletAdapter> adapter = adapterOf(*entry.outlet);
+        if (!adapter) continue;
+        const QString name = QString::fromStdString(entry.name);
+        adapter->setObjectName(name);
+        screen.insert(name, QVariant::fromValue<QObject*>(adapter.get()));
+        adapters_.push_back(std::move(adapter));
+    }
 }
 
 }  // namespace voltaro::qt

@@ -3,10 +3,13 @@
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 #include <vector>
 
 #include "platform/qt/animation_context.h"
 #include "platform/ui/outlets.h"
+
+class QQmlPropertyMap;
 
 namespace voltaro::qt {
 
@@ -121,7 +124,8 @@ private:
 };
 
 // A label's text is always plain text; `styled` tells that it came with the message styling
-// (`fontSize` and `lineSpacing` in points).
+// (`fontSize` and `lineSpacing` in points). `pointSize` is the font size its screen sets (0: the
+// size the page gives it).
 class LabelAdapter : public ViewAdapter {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
@@ -129,6 +133,7 @@ class LabelAdapter : public ViewAdapter {
     Q_PROPERTY(double fontSize READ fontSize NOTIFY styleChanged)
     Q_PROPERTY(double lineSpacing READ lineSpacing NOTIFY styleChanged)
     Q_PROPERTY(QString textColorName READ textColorName NOTIFY textColorNameChanged)
+    Q_PROPERTY(double pointSize READ pointSize NOTIFY pointSizeChanged)
 
 public:
     explicit LabelAdapter(ui::Label& label, QObject* parent = nullptr);
@@ -138,6 +143,7 @@ public:
     double fontSize() const { return fontSize_; }
     double lineSpacing() const { return lineSpacing_; }
     QString textColorName() const { return textColorName_; }
+    double pointSize() const { return pointSize_; }
     // The scene's own text.
     void setText(const QString& text) { label_.setText(text.toStdString()); }
 
@@ -145,6 +151,7 @@ signals:
     void textChanged();
     void styleChanged();
     void textColorNameChanged();
+    void pointSizeChanged();
 
 protected:
     void refresh() override;
@@ -158,6 +165,7 @@ private:
     double fontSize_ = 0;
     double lineSpacing_ = 0;
     QString textColorName_;
+    double pointSize_ = 0;
 };
 
 class ButtonAdapter : public ViewAdapter {
@@ -268,6 +276,83 @@ protected:
 
 private:
     int revision_ = 0;
+};
+
+// A spinner: shown while `animating`.
+class ActivityIndicatorAdapter : public ViewAdapter {
+    Q_OBJECT
+    Q_PROPERTY(bool animating READ animating NOTIFY animatingChanged)
+
+public:
+    explicit ActivityIndicatorAdapter(ui::ActivityIndicator& indicator, QObject* parent = nullptr);
+
+    bool animating() const { return animating_; }
+
+signals:
+    void animatingChanged();
+
+protected:
+    void refresh() override;
+
+private:
+    ui::ActivityIndicator& indicator_;
+    bool animating_;
+};
+
+// An embedded web page: the address to load and where it goes; its size is the view's.
+class WebViewAdapter : public ViewAdapter {
+    Q_OBJECT
+    Q_PROPERTY(QString url READ url NOTIFY urlChanged)
+    Q_PROPERTY(double x READ x NOTIFY frameChanged)
+    Q_PROPERTY(double y READ y NOTIFY frameChanged)
+    Q_PROPERTY(bool scrollEnabled READ scrollEnabled NOTIFY scrollEnabledChanged)
+    Q_PROPERTY(bool opaque READ opaque NOTIFY opaqueChanged)
+
+public:
+    explicit WebViewAdapter(ui::WebView& webView, QObject* parent = nullptr);
+
+    QString url() const { return url_; }
+    double x() const { return x_; }
+    double y() const { return y_; }
+    bool scrollEnabled() const { return scrollEnabled_; }
+    bool opaque() const { return opaque_; }
+
+signals:
+    void urlChanged();
+    void frameChanged();
+    void scrollEnabledChanged();
+    void opaqueChanged();
+
+protected:
+    void refresh() override;
+
+private:
+    ui::WebView& webView_;
+    QString url_;
+    double x_;
+    double y_;
+    bool scrollEnabled_;
+    bool opaque_;
+};
+
+// A screen's outlets shown to its page: each outlet of the list becomes a property of the
+// screen's map under the outlet's name, through the adapter of the outlet's kind. Declared after
+// the controller that holds the outlets, so that the adapters go first.
+class ScreenOutlets {
+public:
+    ScreenOutlets(QQmlPropertyMap& screen, const ui::OutletList& outlets);
+
+    // The adapter of the outlet `name`, of the kind asked for; null for none.
+    template <class Adapter>
+    Adapter* adapter(const QString& name) const {
+        for (const auto& adapter : adapters_) {
+            if (adapter->objectName() == name) return qobject_cast<Adapter*>(adapter.get());
+        }
+        return nullptr;
+    }
+
+private:
+    std::vector<std::unique_ptr<OutletAdapter>> adapters_;
 };
 
 }  // namespace voltaro::qt

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QQmlPropertyMap>
 #include <QUrl>
 #include <array>
 #include <functional>
@@ -19,12 +20,17 @@ class QQuickItem;
 namespace voltaro::qt {
 
 // One screen as the navigator shows it: a controller wrapped for QML (this object, handed to the
-// page as its `screen` property) and the QML page that draws it.
-class QtScreen : public QObject {
+// page as its `screen` property) and the QML page that draws it. The screen is a map of its
+// outlets' adapters by name (see ScreenOutlets), so the page reads `screen.startButton` and the
+// screen's class declares only its actions. Pages cannot replace an outlet.
+class QtScreen : public QQmlPropertyMap {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    QtScreen() : QQmlPropertyMap(this, nullptr) {}
+
+    // The adapter of the outlet `name`; null for none.
+    QObject* outlet(const QString& name) const { return value(name).value<QObject*>(); }
 
     virtual QUrl source() const = 0;
 
@@ -36,6 +42,13 @@ public:
     // The screen above this one was dismissed. Screens are presented over full screen: the one
     // below stays as it was and gets no appearance calls unless it makes them here.
     virtual void screenRevealed() {}
+
+protected:
+    // A screen with actions passes itself, so that QML sees its own methods and properties.
+    template <class Screen>
+    explicit QtScreen(Screen* self) : QQmlPropertyMap(self, nullptr) {}
+
+    QVariant updateValue(const QString& key, const QVariant&) override { return value(key); }
 };
 
 // Full-screen screens on a stack of QML pages. Each screen is made by its registered factory when

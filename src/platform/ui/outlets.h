@@ -8,6 +8,26 @@
 
 namespace voltaro::ui {
 
+class Observable;
+
+// A screen's outlets by name, in the order its controller declares them, for a toolkit to bind
+// each to what draws it. An outlet given a list at construction adds itself.
+class OutletList {
+public:
+    struct Entry {
+        std::string name;
+        Observable* outlet;
+    };
+
+    void add(std::string name, Observable& outlet) {
+        entries_.push_back({std::move(name), &outlet});
+    }
+    const std::vector<Entry>& entries() const { return entries_; }
+
+private:
+    std::vector<Entry> entries_;
+};
+
 // Something a toolkit binds to: listeners hear every change. Controllers set properties; the
 // toolkit draws them. Main thread only.
 class Observable {
@@ -15,6 +35,7 @@ public:
     using Listener = std::function<void()>;
 
     Observable() = default;
+    Observable(OutletList& list, std::string name) { list.add(std::move(name), *this); }
     Observable(const Observable&) = delete;
     Observable& operator=(const Observable&) = delete;
     virtual ~Observable() = default;
@@ -60,8 +81,8 @@ struct Layer {
     enum class Kind { Gradient, Border };
     Kind kind = Kind::Gradient;
     double x = 0, y = 0, width = 0, height = 0;  // frame in the view, points
-    std::vector<std::string> colorNames;          // gradient colours, top to bottom ("black", "clear")
-    std::vector<double> locations;                // gradient stops, 0..1
+    std::vector<std::string> colorNames;  // gradient colours, top to bottom ("black", "clear")
+    std::vector<double> locations;        // gradient stops, 0..1
     double startX = 0, startY = 0, endX = 0, endY = 1;  // unit space of the layer
     double borderWidth = 0;
     std::string borderColorName;
@@ -70,6 +91,8 @@ struct Layer {
 
 class View : public Observable {
 public:
+    using Observable::Observable;
+
     bool hidden() const { return hidden_; }
     double alpha() const { return alpha_; }
     const std::string& backgroundColorName() const { return backgroundColorName_; }
@@ -116,6 +139,8 @@ private:
 
 class Label : public View {
 public:
+    using View::View;
+
     const std::string& text() const { return text_; }
     // The styled form, when the text was set as styled text.
     const StyledText* styledText() const { return styled_ ? &styledText_ : nullptr; }
@@ -153,6 +178,8 @@ private:
 
 class Button : public View {
 public:
+    using View::View;
+
     const std::string& title() const { return title_; }
     const std::string& imageName() const { return imageName_; }
     const std::string& titleColorName() const { return titleColorName_; }
@@ -175,6 +202,8 @@ private:
 
 class ImageView : public View {
 public:
+    using View::View;
+
     const std::string& imageName() const { return imageName_; }
     void setImageName(std::string name) { update(imageName_, std::move(name)); }
 
@@ -186,6 +215,8 @@ private:
 class Constraint : public Observable {
 public:
     explicit Constraint(double constant = 0) : constant_(constant) {}
+    Constraint(OutletList& list, std::string name, double constant = 0)
+        : Observable(list, std::move(name)), constant_(constant) {}
     double constant() const { return constant_; }
     void setConstant(double constant) { update(constant_, constant); }
 
@@ -195,6 +226,8 @@ private:
 
 class TextField : public View {
 public:
+    using View::View;
+
     const std::string& text() const { return text_; }
     const std::string& placeholder() const { return placeholder_; }
     bool focused() const { return focused_; }
@@ -213,6 +246,8 @@ private:
 // A spinner.
 class ActivityIndicator : public View {
 public:
+    using View::View;
+
     bool animating() const { return animating_; }
     void startAnimating() { update(animating_, true); }
     void stopAnimating() { update(animating_, false); }
@@ -224,6 +259,8 @@ private:
 // An embedded web page. The toolkit loads `url` and reports navigation to the controller.
 class WebView : public View {
 public:
+    using View::View;
+
     const std::string& url() const { return url_; }
     double x() const { return x_; }
     double y() const { return y_; }
@@ -251,6 +288,8 @@ private:
 // A table of sections of rows. Controllers describe the content; the toolkit asks for rows.
 class Table : public View {
 public:
+    using View::View;
+
     // The content changed as a whole (sections, rows or their texts).
     void reloadData() { changed(); }
 };
