@@ -8,32 +8,13 @@
 #include "platform/preference_store.h"
 #include "store/history.h"
 #include "support/private_system_bus.h"
+#include "support/scoped_env.h"
 
 namespace voltaro::cli {
 namespace {
 
-// Sets an environment variable for one test, and puts back what was there.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-ScopedVariable recordedTree(const std::string& name) {
-    return ScopedVariable("VOLTARO_SYSFS_ROOT", data(name));
+testing::ScopedEnv recordedTree(const std::string& name) {
+    return testing::ScopedEnv("VOLTARO_SYSFS_ROOT", data(name));
 }
 
 TEST(DeviceCommand, ALaptopIsMeasuredAtItsPacksVoltage) {
@@ -93,7 +74,7 @@ TEST(DeviceCommand, AMachineThatSaysNothingGetsTheDefaults) {
     EXPECT_EQ(j["capacitySource"], "default");
     EXPECT_EQ(j["nameSource"], "uname");
 
-    const ScopedVariable model("VOLTARO_MODEL", "Gadget 7");
+    const testing::ScopedEnv model("VOLTARO_MODEL", "Gadget 7");
     EXPECT_EQ(run({"device", "--json"}).json()["nameSource"], "option");
 }
 
@@ -169,7 +150,7 @@ TEST(MeasureUPower, AutoPrefersUPowerThenTheKernelsBattery) {
     std::ofstream(battery / "type") << "Battery\n";
     std::ofstream(battery / "status") << "Full\n";
     std::ofstream(battery / "capacity") << "100\n";
-    const ScopedVariable root("VOLTARO_SYSFS_ROOT", tree.path().string());
+    const testing::ScopedEnv root("VOLTARO_SYSFS_ROOT", tree.path().string());
     const std::string kernels = "Battery: BAT0 in " + (tree.path() / "class/power_supply").string();
 
     // No system bus at all, then a bus without UPower, then UPower without a battery.

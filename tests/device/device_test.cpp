@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/fake_battery.h"
+
 namespace voltaro {
 namespace {
 
@@ -22,18 +24,9 @@ private:
     std::vector<std::string> answers_;
 };
 
-class SettableBattery final : public BatterySource {
-public:
-    float level() const override { return level_; }
-    BatteryState state() const override { return state_; }
-    void setMonitoringEnabled(bool) override {}
-    float level_ = kUnknownBatteryLevel;
-    BatteryState state_ = BatteryState::Unknown;
-};
-
 TEST(Device, AsksTheModelSourceOnEveryCall) {
     ChangingModelSource model({"iPhone14,5", "iPhone9,1"});
-    SettableBattery battery;
+    testing::FakeBattery battery;
     const Device device(model, battery);
 
     // The answers alternate, so a cached identifier would repeat the first model's value.
@@ -52,15 +45,12 @@ TEST(Device, AsksTheModelSourceOnEveryCall) {
 
 TEST(Device, ReadsTheBatteryAsItIsNow) {
     FixedModelSource model("iPad6,7");
-    SettableBattery battery;
+    testing::FakeBattery battery;
     const Device device(model, battery);
 
-    EXPECT_EQ(device.batteryLevel(), kUnknownBatteryLevel);
-    EXPECT_EQ(device.batteryState(), BatteryState::Unknown);
-    battery.level_ = 0.42f;
-    battery.state_ = BatteryState::Charging;
+    battery.set(BatteryState::Unplugged, 0.42f);
     EXPECT_FLOAT_EQ(device.batteryLevel(), 0.42f);
-    EXPECT_EQ(device.batteryState(), BatteryState::Charging);
+    EXPECT_EQ(device.batteryState(), BatteryState::Unplugged);
     EXPECT_EQ(device.batteryCapacity(), 9720);
 }
 

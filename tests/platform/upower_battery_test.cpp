@@ -9,41 +9,14 @@
 #include <vector>
 
 #include "platform/system_main_loop.h"
+#include "support/counting_loop.h"
 #include "support/private_system_bus.h"
 
 namespace voltaro {
 namespace {
 
 using Events = std::vector<std::string>;
-
-// Hands everything to the real loop, counting what the source asks of it.
-class CountingLoop final : public MainLoop {
-public:
-    explicit CountingLoop(MainLoop& inner) : inner_(inner) {}
-    AbsoluteTime now() const override { return inner_.now(); }
-    void post(Task task) override {
-        ++posts;
-        inner_.post(std::move(task));
-    }
-    std::shared_ptr<Timer> scheduleRepeating(double interval, Task task) override {
-        ++timers;
-        return inner_.scheduleRepeating(interval, std::move(task));
-    }
-    std::shared_ptr<Timer> scheduleOnce(double delay, Task task) override {
-        ++timers;
-        return inner_.scheduleOnce(delay, std::move(task));
-    }
-    void beginExternalWork() override { inner_.beginExternalWork(); }
-    void endExternalWork() override { inner_.endExternalWork(); }
-    void run() override { inner_.run(); }
-    void quit() override { inner_.quit(); }
-
-    std::atomic<int> posts{0};
-    int timers = 0;
-
-private:
-    MainLoop& inner_;
-};
+using testing::CountingLoop;
 
 double cpuSeconds() {
     rusage usage{};

@@ -17,43 +17,19 @@
 #include "platform/system_main_loop.h"
 #include "service/locale_codes.h"
 #include "service/value_text.h"
+#include "support/scoped_env.h"
 
 namespace voltaro {
 namespace {
 
 using namespace std::chrono_literals;
 using testing::Gate;
+using testing::ScopedEnv;
 using testing::LocalHttpServer;
 using testing::RequestLog;
 using testing::runUntil;
 
 constexpr const char* kVendor = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
-
-// Sets an environment variable (or removes it, for nullopt) for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            setenv(name, value->c_str(), 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // Passes requests through and counts the replies handled, so a test can wait for a request
 // whose completion must not run.

@@ -15,6 +15,9 @@
 #include "platform/socket/watch_companion.h"
 #include "platform/socket/watch_test_support.h"
 #include "platform/system_main_loop.h"
+#include "support/fake_battery.h"
+#include "support/recording_session_view.h"
+#include "support/recording_watch_channel.h"
 #include "watch/battery_message.h"
 
 namespace voltaro {
@@ -22,51 +25,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using nlohmann::json;
+using testing::FakeBattery;
 using testing::LogCapture;
+using testing::RecordingSessionView;
+using testing::RecordingWatchChannel;
 using testing::runUntil;
 using testing::TempDir;
-
-class SettableBattery final : public BatterySource {
-public:
-    float level() const override { return level_; }
-    BatteryState state() const override { return state_; }
-    void setMonitoringEnabled(bool) override {}
-
-    void set(float level, BatteryState state) {
-        level_ = level;
-        state_ = state;
-    }
-    // A level change as the system reports it.
-    void changeLevel(float level) {
-        level_ = level;
-        notifyLevelChanged();
-    }
-
-private:
-    float level_ = kUnknownBatteryLevel;
-    BatteryState state_ = BatteryState::Unknown;
-};
-
-// A watch channel that records what the link asks of it.
-class RecordingChannel final : public WatchChannel {
-public:
-    bool activate() override { return true; }
-    bool isPaired() const override { return paired; }
-    bool isWatchAppInstalled() const override { return installed; }
-    void sendMessage(const json& message, ReplyHandler onReply, ErrorHandler onError) override {
-        sent.push_back(message);
-        lastReply = std::move(onReply);
-        lastError = std::move(onError);
-    }
-    void setMessageHandler(MessageHandler h) override { handler = std::move(h); }
-
-    bool paired = true;
-    bool installed = true;
-    std::vector<json> sent;
-    ReplyHandler lastReply;
-    ErrorHandler lastError;
-    MessageHandler handler;
-};
 
 json message(const std::string& level, const std::string& state, const std::string& model) {
     return {{"level", level}, {"state", state}, {"model", model}};
@@ -74,16 +38,16 @@ json message(const std::string& level, const std::string& state, const std::stri
 
 TEST(BatteryMessage, FollowsTheDeviceAsItIsNow) {
     const FixedModelSource model("iPhone14,5");
-    SettableBattery battery;
+    FakeBattery battery;
     const Device device(model, battery);
 
-    battery.set(0.8f, BatteryState::Charging);
+    battery.set(BatteryState::Charging, 0.8f);
     EXPECT_EQ(batteryMessage(device), message("80", "1", "iPhone 13"));
-    battery.set(1.0f, BatteryState::Full);
+    battery.set(BatteryState::Full, 1.0f);
     EXPECT_EQ(batteryMessage(device), message("100", "1", "iPhone 13"));
-    battery.set(0.42f, BatteryState::Unplugged);
+    battery.set(BatteryState::Unplugged, 0.42f);
     EXPECT_EQ(batteryMessage(device), message("42", "0", "iPhone 13"));
-    battery.set(0.05f, BatteryState::Unknown);
+    battery.set(BatteryState::Unknown, 0.05f);
     EXPECT_EQ(batteryMessage(device), message("5", "1", "iPhone 13"));
 }
 
@@ -107,10 +71,10 @@ TEST(BatteryMessage, StateIsZeroOnlyWhileUnplugged) {
 
 TEST(WatchLink, PushesOnlyToAPairedWatchThatHasTheApplication) {
     const FixedModelSource model("iPhone14,5");
-    SettableBattery battery;
-    battery.set(0.8f, BatteryState::Charging);
+    FakeBattery battery;
+    battery.set(BatteryState::Charging, 0.8f);
     const Device device(model, battery);
-    RecordingChannel channel;
+    RecordingWatchChannel channel;
 
     channel.paired = false;
     updateToWatch(channel, device);
@@ -134,43 +98,23 @@ TEST(WatchLink, PushesOnlyToAPairedWatchThatHasTheApplication) {
 
 TEST(WatchLink, AnswersAnyMessageWithTheBatteryOfThatMoment) {
     const FixedModelSource model("iPhone14,5");
-    SettableBattery battery;
+    FakeBattery battery;
     const Device device(model, battery);
-    RecordingChannel channel;
+    RecordingWatchChannel channel;
     const WatchLink link(channel, device);
     ASSERT_TRUE(channel.handler);
 
     std::vector<json> replies;
     const auto reply = [&](const json& r) { replies.push_back(r); };
-    battery.set(0.8f, BatteryState::Charging);
+    battery.set(BatteryState::Charging, 0.8f);
     channel.handler(json::object(), reply);
-    battery.set(0.3f, BatteryState::Unplugged);
+    battery.set(BatteryState::Unplugged, 0.3f);
     channel.handler({{"anything", 1}}, reply);
     channel.handler(nullptr, reply);
     EXPECT_EQ(replies,
               (std::vector<json>{message("80", "1", "iPhone 13"), message("30", "0", "iPhone 13"),
                                  message("30", "0", "iPhone 13")}));
 }
-
-class NullView final : public SessionView {
-public:
-    void showUnpluggedLayout(int64_t, bool) override {}
-    void showConnectedLayout(bool) override {}
-    void showTestingLayout(int64_t, double) override {}
-    void showResult(double, int64_t) override {}
-    void hideChargeMessage() override {}
-    void showFinishedControls() override {}
-    void showFailedTexts() override {}
-    void hideRatingViews() override {}
-    void showRating(const StarWidths&) override {}
-    void setStartButtonImage(std::string_view) override {}
-    void showClockText(const std::string&) override {}
-    void showBatteryLevelText(const std::string&) override {}
-    void showModelName(const std::string&) override {}
-    void showTestLog(const std::string&) override {}
-    void flashFade() override {}
-    void showReplyText(const std::string&) override {}
-};
 
 class WatchHandoffs final : public SessionHandoffs {
 public:
@@ -190,8 +134,8 @@ TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
     TempDir temp;
     SystemMainLoop loop;
     const FixedModelSource model("iPhone14,5");
-    SettableBattery battery;
-    battery.set(0.50f, BatteryState::Charging);
+    FakeBattery battery;
+    battery.set(BatteryState::Charging, 0.50f);
     Device device(model, battery);
 
     SocketWatchChannel::Settings settings;
@@ -200,7 +144,7 @@ TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
     const WatchLink link(channel, device);
     ASSERT_TRUE(channel.activate());
 
-    NullView view;
+    RecordingSessionView view;
     WatchHandoffs handoffs(channel);
     TestSession session(loop, device, view, handoffs);
     session.viewDidLoad();
@@ -229,7 +173,7 @@ TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
                                              message("57", "1", "iPhone 13")}));
     }
 
-    battery.set(0.576f, BatteryState::Unplugged);
+    battery.set(BatteryState::Unplugged, 0.576f);
     auto answer = std::async(std::launch::async, [&] { return companion.ask({}, 5s); });
     ASSERT_TRUE(runUntil(loop, [&] { return answer.wait_for(0s) == std::future_status::ready; }));
     EXPECT_EQ(answer.get(), message("57", "0", "iPhone 13"));

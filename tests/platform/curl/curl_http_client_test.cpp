@@ -17,41 +17,17 @@
 #include "platform/curl/run_until.h"
 #include "platform/sim/virtual_time.h"
 #include "platform/system_main_loop.h"
+#include "support/counting_loop.h"
 
 namespace voltaro {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::CountingLoop;
 using testing::Gate;
 using testing::LocalHttpServer;
 using testing::RequestLog;
 using testing::runUntil;
-
-// A real-time loop that counts the external work it was told about.
-class CountingLoop final : public MainLoop {
-public:
-    AbsoluteTime now() const override { return inner.now(); }
-    void post(Task task) override { inner.post(std::move(task)); }
-    std::shared_ptr<Timer> scheduleRepeating(double interval, Task task) override {
-        return inner.scheduleRepeating(interval, std::move(task));
-    }
-    std::shared_ptr<Timer> scheduleOnce(double delay, Task task) override {
-        return inner.scheduleOnce(delay, std::move(task));
-    }
-    void beginExternalWork() override {
-        ++outstanding;
-        inner.beginExternalWork();
-    }
-    void endExternalWork() override {
-        --outstanding;
-        inner.endExternalWork();
-    }
-    void run() override { inner.run(); }
-    void quit() override { inner.quit(); }
-
-    SystemMainLoop inner;
-    std::atomic<int> outstanding{0};
-};
 
 CurlHttpClient::Settings quickSettings() {
     CurlHttpClient::Settings settings;
@@ -96,7 +72,8 @@ protected:
     }
 
     const std::thread::id mainThread = std::this_thread::get_id();
-    CountingLoop loop;
+    SystemMainLoop realLoop;
+    CountingLoop loop{realLoop};
     LocalHttpServer server;
     RequestLog log;
     Gate gate;
