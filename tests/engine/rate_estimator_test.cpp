@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace voltaro {
 namespace {
@@ -172,10 +173,14 @@ TEST(SampleRules, LevelsBelowTheLastSampleAreIgnored) {
 }
 
 TEST(SampleRules, RoundingIsHalfAwayFromZero) {
-    EXPECT_EQ(roundedPercent(0.575f), 58.0f);  // 57.4999... or 57.5 in single precision
-    EXPECT_EQ(roundedPercent(0.5f), 50.0f);
-    EXPECT_EQ(roundedPercent(0.994f), 99.0f);
-    EXPECT_EQ(roundedPercent(0.995f), 100.0f);
+    // Exact halves below an even number tell half-away-from-zero from half-to-even, and the
+    // fractions below and above a half tell it from truncation and from rounding up.
+    const std::pair<float, float> cases[] = {
+        {0.125f, 13}, {0.625f, 63}, {0.5f, 50}, {0.994f, 99}, {0.374f, 37}, {0.376f, 38},
+    };
+    for (const auto& [fraction, percent] : cases) {
+        EXPECT_EQ(roundedPercent(fraction), percent) << fraction;
+    }
 }
 
 TEST(TestLog, OneLinePerSampleWithTheSecondsSinceThePrevious) {

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "engine/monitor_start_time.h"
 #include "platform/paths.h"
-#include "platform/preference_store.h"
 #include "platform/sim/virtual_time.h"
 #include "platform/strings.h"
 #include "screens/feedback_vc.h"
@@ -12,6 +9,7 @@
 #include "store/brand_catalogue.h"
 #include "store/display_text.h"
 #include "store/history.h"
+#include "support/memory_preferences.h"
 #include "support/recording_services.h"
 #include "support/temp_dir.h"
 
@@ -19,20 +17,6 @@ namespace voltaro {
 namespace {
 
 using testing::RecordingServices;
-
-class NoPreferences final : public PreferenceStore {
-public:
-    int64_t integerForKey(std::string_view) const override { return 0; }
-    bool setInteger(std::string_view, int64_t) override { return true; }
-    std::optional<std::vector<std::string>> dataArrayForKey(std::string_view) const override {
-        return std::nullopt;
-    }
-    bool setDataArray(std::string_view, const std::vector<std::string>&) override { return true; }
-    std::optional<std::string> stringForKey(std::string_view) const override { return std::nullopt; }
-    bool setString(std::string_view, std::string_view) override { return true; }
-    bool removeObject(std::string_view) override { return true; }
-    void exclusively(const std::function<void()>& work) override { work(); }
-};
 
 TestRecord record(double starttime, double watt, double userStartTime = 0) {
     TestRecord r = {{"date", 1.7e9},     {"watt", watt},       {"min", 30},
@@ -66,9 +50,10 @@ protected:
     testing::TempDir dir;
     RecordingServices recorder;
     ui::Services services = recorder.services();
-    NoPreferences preferences;
+    testing::MemoryPreferences preferences;
     VirtualTime clock{0};
-    RatingPrompt rating{preferences, clock, [] {}};
+    int ratingPagesOpened = 0;
+    RatingPrompt rating{preferences, clock, [this] { ++ratingPagesOpened; }};
     TestRecordsVC screen{services, rating};
 };
 
@@ -216,6 +201,14 @@ TEST_F(HistoryScreenTest, TheTitleCollapsesAndExpandsWithinOneDrag) {
     EXPECT_EQ(screen.topConstraint.constant(), 60);
     EXPECT_EQ(screen.leftConstraint.constant(), 20);
     EXPECT_EQ(recorder.animations.back().duration, 0.2);
+}
+
+// The rating button opens the rating page at once, whatever the prompt's counters say.
+TEST_F(HistoryScreenTest, TheRatingButtonOpensTheRatingPage) {
+    open();
+    screen.rateButtonTapped();
+    EXPECT_EQ(ratingPagesOpened, 1);
+    EXPECT_TRUE(recorder.calls.empty());
 }
 
 TEST_F(HistoryScreenTest, AnEmptyOrMissingHistoryHasNoSections) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "extensions/interface_helpers.h"
 #include "platform/preference_store.h"
 #include "platform/sim/virtual_time.h"
@@ -9,35 +7,15 @@
 #include "screens/init_view_controller.h"
 #include "screens/rating_prompt.h"
 #include "support/fake_battery.h"
+#include "support/memory_preferences.h"
 #include "support/recording_services.h"
+#include "support/recording_watch_channel.h"
 
 namespace voltaro {
 namespace {
 
+using testing::MemoryPreferences;
 using testing::RecordingServices;
-
-// Preferences in memory.
-class MemoryPreferences final : public PreferenceStore {
-public:
-    int64_t integerForKey(std::string_view key) const override {
-        const auto it = integers.find(std::string(key));
-        return it == integers.end() ? 0 : it->second;
-    }
-    bool setInteger(std::string_view key, int64_t value) override {
-        integers[std::string(key)] = value;
-        return true;
-    }
-    std::optional<std::vector<std::string>> dataArrayForKey(std::string_view) const override {
-        return std::nullopt;
-    }
-    bool setDataArray(std::string_view, const std::vector<std::string>&) override { return true; }
-    std::optional<std::string> stringForKey(std::string_view) const override { return std::nullopt; }
-    bool setString(std::string_view, std::string_view) override { return true; }
-    bool removeObject(std::string_view key) override { return integers.erase(std::string(key)) > 0; }
-    void exclusively(const std::function<void()>& work) override { work(); }
-
-    std::map<std::string, int64_t> integers;
-};
 
 TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
     RecordingServices recorder;
@@ -124,7 +102,6 @@ TEST(Transitions, ForwardFromTheRightAndBackFromTheLeft) {
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"present ChargerListVC from-right",
                                                         "dismiss from-left"}));
     EXPECT_EQ(recorder.lastArguments.startTime, 123.5);
-    EXPECT_EQ(ui::kSlideDuration, 0.25);
 }
 
 class RatingPromptTest : public ::testing::Test {
@@ -177,14 +154,22 @@ TEST_F(RatingPromptTest, TooEarlyMeansNoPromptWhateverTheUse) {
     EXPECT_EQ(ratingPagesOpened, 1);
 }
 
+// Each step of the launch work, in order: the screen kept awake, the launch counted, the watch
+// link started, then the battery watched. The watch link notes what was done before it.
 TEST_F(RatingPromptTest, LaunchWorkRunsInOrder) {
     RecordingServices recorder;
     testing::FakeBattery battery;
+    testing::RecordingWatchChannel watch;
     RatingPrompt prompt = makePrompt();
-    AppDelegate::configureLaunch(recorder, prompt, nullptr, battery);
-    EXPECT_EQ(recorder.calls, std::vector<std::string>{"inhibit"});
+    std::vector<std::string> doneBeforeTheWatch;
+    watch.onActivate = [&] {
+        doneBeforeTheWatch = recorder.calls;
+        if (preferences.integerForKey("ratingLaunchCount") == 1) doneBeforeTheWatch.push_back("launch");
+        if (battery.monitoring) doneBeforeTheWatch.push_back("monitor");
+    };
+    AppDelegate::configureLaunch(recorder, prompt, &watch, battery);
+    EXPECT_EQ(doneBeforeTheWatch, (std::vector<std::string>{"inhibit", "launch"}));
     EXPECT_TRUE(battery.monitoring);
-    EXPECT_EQ(preferences.integerForKey("ratingLaunchCount"), 1);
 }
 
 }  // namespace

@@ -204,14 +204,16 @@ TEST_F(MainScreenTest, SwipeAndButtonOpenTheHistoryDuringATest) {
 TEST_F(MainScreenTest, ShareSavesThePlainPictureAndOffersTheComposedOne) {
     runOneStepTest();
     recorder.calls.clear();
-    bool hiddenDuringCapture = false;
-    const int token = screen.pageController.subscribe(
-        [&] { hiddenDuringCapture = hiddenDuringCapture || screen.pageController.hidden(); });
+    // The controls stay out of the picture: hidden at the moment of capture, shown again after.
+    std::vector<bool> hiddenAtCapture;
+    recorder.onCapture = [&] {
+        hiddenAtCapture = {screen.startButton.hidden(), screen.shareButton.hidden(),
+                           screen.pageController.hidden()};
+    };
     screen.shareButtonClick();
-    screen.pageController.unsubscribe(token);
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"capture", "save screenshot",
                                                         "compose QRcode", "share composed"}));
-    EXPECT_TRUE(hiddenDuringCapture);
+    EXPECT_EQ(hiddenAtCapture, (std::vector<bool>{true, true, true}));
     EXPECT_EQ(recorder.composedRect, (ui::Rect{20, 761, 132, 63}));
     EXPECT_EQ(recorder.composedScale, 2.0);
     EXPECT_FALSE(screen.startButton.hidden());

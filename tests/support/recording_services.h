@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -82,6 +83,7 @@ public:
     }
     std::shared_ptr<ui::Image> captureScreen() override {
         calls.push_back("capture");
+        if (onCapture) onCapture();
         if (failCapture) return nullptr;
         return std::make_shared<FakeImage>(390, 844, 3, "screenshot");
     }
@@ -126,6 +128,7 @@ public:
     ui::Rect composedRect;
     double composedScale = 0;
     bool failCapture = false;
+    std::function<void()> onCapture;  // runs as the screen is captured
     std::optional<std::string> saveError;
 };
 
