@@ -25,6 +25,12 @@ using Clock = std::chrono::steady_clock;
 
 constexpr size_t kMiB = 1024 * 1024;
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kMemoryAllowance = 16;
+#else
+constexpr size_t kMemoryAllowance = 3;
+#endif
+
 size_t peakResidentBytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -109,8 +115,10 @@ TEST_F(CurlStressTest, RepliesThatTrickleNeverEndOrAreHugeFailWithinTheLimits) {
         EXPECT_FALSE(reply->json);
         EXPECT_LT(Clock::now() - started, settings.totalTimeout + 1s);
     }
-    // A body is never held beyond the size limit: 100 MiB never came near memory.
-    EXPECT_LT(peakResidentBytes() - peakBefore, 3 * settings.maxBodyBytes);
+    // A body is never held beyond the size limit: 100 MiB never came near memory. The address
+    // sanitizer keeps freed blocks in quarantine and adds shadow memory, so it gets more room,
+    // still far below the 100 MiB that holding the body would take.
+    EXPECT_LT(peakResidentBytes() - peakBefore, kMemoryAllowance * settings.maxBodyBytes);
 }
 
 TEST_F(CurlStressTest, AHundredOutstandingRequestsAreEachAnsweredOnce) {
