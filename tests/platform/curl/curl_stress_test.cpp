@@ -77,7 +77,9 @@ void trickle(httplib::Response& response, std::chrono::milliseconds interval) {
 }
 
 TEST_F(CurlStressTest, RepliesThatTrickleNeverEndOrAreHugeFailWithinTheLimits) {
-    const std::string block(64 * 1024, ' ');
+    // Static: a server thread may still be sending from it when the test body ends; the server
+    // is stopped only afterwards, by the fixture.
+    static const std::string block(64 * 1024, ' ');
     server.routes().Get("/trickle", [&](const httplib::Request&, httplib::Response& response) {
         trickle(response, 1000ms);
     });
