@@ -42,7 +42,7 @@ struct Quiet final : ui::Navigator, ui::Alerts, ui::Animator, ui::ScreenCapture,
         return nullptr;
     }
     std::optional<std::string> save(const ui::Image&) override { return std::nullopt; }
-    void share(std::shared_ptr<ui::Image>) override {}
+    void share(std::shared_ptr<ui::Image>, std::function<void()>) override {}
     void open(const std::string&) override {}
     void openApplicationSettings() override {}
     int64_t integerForKey(std::string_view) const override { return 0; }
