@@ -1,12 +1,27 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "platform/strings.h"
 
 namespace voltaro::testing {
 
@@ -38,6 +53,185 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
     QStringList messages_;
     QtMessageHandler previous_;
+};
+
+inline const std::string kAppDataDir = VOLTARO_APP_TEST_DATA_DIR;
+inline const std::string kDataDir = VOLTARO_TEST_DATA_DIR;
+
+// Every item under `root`, delegates of lists included.
+inline void collectItems(QQuickItem* root, std::vector<QQuickItem*>& items) {
+    if (root == nullptr) return;
+    for (QQuickItem* child : root->childItems()) {
+        items.push_back(child);
+        collectItems(child, items);
+    }
+}
+
+// The application offscreen, in a home folder of the test's own and in English; a test fails on
+// any warning of Qt or QML.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        qputenv("HOME", home_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral(".config")).toUtf8());
+        qputenv("VOLTARO_CONFIG_DIR", home_.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("VOLTARO_DATA_DIR", home_.filePath(QStringLiteral("data")).toUtf8());
+        setLanguage("en");
+    }
+    void TearDown() override {
+        app_.reset();
+        setLanguage("");
+        EXPECT_TRUE(recorder_.messages().isEmpty())
+            << recorder_.messages().join(QLatin1Char('\n')).toStdString();
+    }
+
+    // Starts the application on a replayed script with `show` open at once (nothing: the intro,
+    // then the main screen), and waits until it has settled.
+    void launch(std::optional<std::string> show = "ViewController",
+                const std::string& script = kAppDataDir + "/ready.script",
+                const std::string& model = "x86_64") {
+        app::AppOptions options;
+        options.battery.battery = "replay:" + script;
+        options.battery.speed = 40;
+        options.device.model = model;
+        options.show = show;
+        app_ = std::make_unique<app::Application>(options);
+        std::ostringstream err;
+        ASSERT_FALSE(app_->start(err).has_value()) << err.str();
+        ASSERT_TRUE(waitUntil([&] { return settledOn(show.value_or("ViewController")); }));
+    }
+
+    void present(const std::string& name, const ui::ScreenArguments& arguments = {}) {
+        app_->navigator().present(name, ui::Transition::SlideFromRight, arguments);
+        ASSERT_TRUE(waitUntil([&] { return settledOn(name); })) << name;
+    }
+
+    bool settledOn(const std::string& name) {
+        const std::vector<std::string> names = app_->navigator().screenNames();
+        return app_->navigator().settled() && !names.empty() && names.back() == name;
+    }
+
+    // The top screen once the pages have settled with a `Screen` on top; null if none comes.
+    template <class Screen>
+    Screen* settledOn() {
+        Screen* screen = nullptr;
+        waitUntil([&] {
+            screen = qobject_cast<Screen*>(app_->navigator().topScreen());
+            return screen != nullptr && app_->navigator().settled();
+        });
+        return screen;
+    }
+
+    template <class Screen>
+    Screen* top() {
+        return qobject_cast<Screen*>(app_->navigator().topScreen());
+    }
+
+    // The items of the top page, placed: positioners and lists lay out when the window polishes,
+    // which drawing it once does now.
+    std::vector<QQuickItem*> pageItems() {
+        (void)app_->window()->grabWindow();
+        std::vector<QQuickItem*> items;
+        collectItems(app_->navigator().topPage(), items);
+        return items;
+    }
+
+    // The visible items of the top page that `pick` picks, top to bottom.
+    std::vector<QQuickItem*> visibleItems(const std::function<bool(QQuickItem*)>& pick) {
+        std::vector<QQuickItem*> found;
+        for (QQuickItem* item : pageItems()) {
+            if (item->isVisible() && pick(item)) found.push_back(item);
+        }
+        std::stable_sort(found.begin(), found.end(), [](QQuickItem* a, QQuickItem* b) {
+            return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+        });
+        return found;
+    }
+
+    std::vector<QQuickItem*> named(const QString& objectName) {
+        return visibleItems([&](QQuickItem* item) { return item->objectName() == objectName; });
+    }
+
+    // The first visible item of the top page named `objectName`, or null.
+    QQuickItem* first(const QString& objectName) {
+        const std::vector<QQuickItem*> found = named(objectName);
+        return found.empty() ? nullptr : found.front();
+    }
+
+    // The item of the top page that shows the top screen's outlet `outlet`, a visible one first.
+    QQuickItem* outletItem(const char* outlet) {
+        QObject* adapter = app_->navigator().topScreen()->outlet(QLatin1String(outlet));
+        QQuickItem* found = nullptr;
+        for (QQuickItem* item : pageItems()) {
+            if (item->property("outlet").value<QObject*>() != adapter) continue;
+            if (item->isVisible()) return item;
+            if (found == nullptr) found = item;
+        }
+        return found;
+    }
+
+    // The visible control of the top page that a screen reader calls `name`.
+    QQuickItem* buttonNamed(const std::string& name) {
+        const std::vector<QQuickItem*> found = visibleItems([&](QQuickItem* item) {
+            return item->property("accessibleName").toString().toStdString() == name;
+        });
+        return found.empty() ? nullptr : found.front();
+    }
+
+    // The visible texts of the top page showing `text`.
+    std::vector<QQuickItem*> textsShowing(const QString& text) {
+        return visibleItems([&](QQuickItem* item) {
+            return item->inherits("QQuickText") && item->property("text").toString() == text;
+        });
+    }
+
+    // The texts shown in `item`, in reading order (top to bottom, then left to right).
+    static QStringList textsIn(QQuickItem* item) {
+        std::vector<QQuickItem*> items{item};
+        collectItems(item, items);
+        std::vector<std::pair<QPointF, QString>> shown;
+        for (QQuickItem* child : items) {
+            if (child->isVisible() && child->inherits("QQuickText")) {
+                shown.emplace_back(child->mapToScene(QPointF()),
+                                   child->property("text").toString());
+            }
+        }
+        std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+            if (std::abs(a.first.y() - b.first.y()) > 4) return a.first.y() < b.first.y();
+            return a.first.x() < b.first.x();
+        });
+        QStringList texts;
+        for (const auto& [position, text] : shown) texts.push_back(text);
+        return texts;
+    }
+
+    void tapAt(QQuickItem* item, QPointF point) {
+        ASSERT_NE(item, nullptr);
+        (void)app_->window()->grabWindow();
+        QTest::mouseClick(app_->window(), Qt::LeftButton, {}, item->mapToScene(point).toPoint());
+    }
+    void tap(QQuickItem* item) {
+        ASSERT_NE(item, nullptr);
+        tapAt(item, QPointF(item->width() / 2, item->height() / 2));
+    }
+
+    // A finger drag from `from` by `by`, in steps.
+    void drag(QPoint from, QPoint by) {
+        QQuickWindow* window = app_->window();
+        QTest::mousePress(window, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 10; ++step) QTest::mouseMove(window, from + by * step / 10, 16);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, from + by, 16);
+    }
+
+    // Types `text` (Latin letters and digits) into the focused item.
+    void type(const std::string& text) {
+        for (const char c : text) QTest::keyClick(app_->window(), c);
+    }
+
+    QTemporaryDir home_;
+    MessageRecorder recorder_;
+    std::unique_ptr<app::Application> app_;
 };
 
 }  // namespace voltaro::testing
