@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,12 +10,14 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "platform/paths.h"
 #include "support/temp_dir.h"
 
-// Runs voltaro-cli in the test process, with its files in a fresh directory.
+// Runs voltaro-cli in the test process.
 namespace voltaro::cli {
 
-// Every run keeps its files (history, preferences, the watch socket) in a fresh directory.
+// Every run keeps its files (history, preferences, the watch socket) in a fresh directory, on a
+// machine without battery, DMI, device tree or system bus, with dates shown in UTC.
 class HermeticEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -24,14 +25,14 @@ public:
         const auto path = [this](const char* name) { return (dir_->path() / name).string(); };
         std::filesystem::create_directories(path("run"));
         std::filesystem::permissions(path("run"), std::filesystem::perms::owner_all);
+        std::filesystem::create_directories(path("sysfs"));
         setenv("VOLTARO_DATA_DIR", path("data").c_str(), 1);
         setenv("VOLTARO_CONFIG_DIR", path("config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", path("run").c_str(), 1);
-        // A machine without battery, DMI or device tree, and no system bus: the results must not
-        // depend on the machine that runs the tests.
-        std::filesystem::create_directories(path("sysfs"));
         setenv("VOLTARO_SYSFS_ROOT", path("sysfs").c_str(), 1);
         setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + path("no-system-bus")).c_str(), 1);
+        setenv("TZ", "UTC", 1);
+        tzset();
         unsetenv("VOLTARO_MODEL");
         for (const char* endpoint :
              {"VOLTARO_BRAND_LIST_URL", "VOLTARO_TEST_RESULT_URL", "VOLTARO_CHARGER_URL"}) {
@@ -43,8 +44,14 @@ public:
 private:
     std::unique_ptr<testing::TempDir> dir_;
 };
-inline const auto* const kHermetic =
-    ::testing::AddGlobalTestEnvironment(new HermeticEnvironment);
+inline const auto* const kHermetic = ::testing::AddGlobalTestEnvironment(new HermeticEnvironment);
+
+// A run's --data-dir stays for the rest of the process: every test starts without one.
+class ForgetDataDir : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { Paths::setDataDirectory({}); }
+};
+inline const bool kForgetDataDir =
+    (::testing::UnitTest::GetInstance()->listeners().Append(new ForgetDataDir), true);
 
 struct CliRun {
     int status = -1;
@@ -67,11 +74,14 @@ inline CliRun run(std::vector<std::string> arguments, const std::string& input =
     return result;
 }
 
-inline std::string data(const std::string& name) { return std::string(VOLTARO_TEST_DATA_DIR) + "/" + name; }
+inline std::string data(const std::string& name) {
+    return std::string(VOLTARO_TEST_DATA_DIR) + "/" + name;
+}
 
 inline CliRun replay(const std::string& script, std::vector<std::string> extra = {}) {
-    std::vector<std::string> arguments = {"measure", "--battery", "replay:" + data(script),
-                                          "--instant", "--clock-start", "1000", "--json"};
+    std::vector<std::string> arguments = {"measure",   "--battery",     "replay:" + data(script),
+                                          "--instant", "--clock-start", "1000",
+                                          "--json"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return run(arguments);
 }
@@ -79,17 +89,18 @@ inline CliRun replay(const std::string& script, std::vector<std::string> extra =
 // A script file in a fresh temporary directory.
 class ScriptFile {
 public:
-    explicit ScriptFile(const std::string& text) {
-        path_ = std::filesystem::temp_directory_path() /
-                ("voltaro-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        std::ofstream(path_) << text;
-    }
-    ~ScriptFile() { std::filesystem::remove(path_); }
-    std::string path() const { return path_.string(); }
+    explicit ScriptFile(const std::string& text) { std::ofstream(path()) << text; }
+    std::string path() const { return (dir_.path() / "script").string(); }
 
 private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
+    testing::TempDir dir_;
+};
+
+// Runs keep their files in a temporary directory of the test's own, as with --data-dir.
+class DataDirTest : public ::testing::Test {
+protected:
+    DataDirTest() { Paths::setDataDirectory(dir.path()); }
+    testing::TempDir dir;
 };
 
 }  // namespace voltaro::cli

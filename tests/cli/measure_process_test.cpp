@@ -1,47 +1,40 @@
+// The real voltaro-cli as a child process: what only a process shows (signals, exit statuses, a run
+// that never ends).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "cli_process.h"
 #include "cli_runner.h"
-#include "support/temp_dir.h"
+#include "support/child_process.h"
 
 namespace voltaro::cli {
 namespace {
 
-using namespace std::chrono_literals;
-namespace fs = std::filesystem;
+using testing::ChildProcess;
 
 // Ctrl-C (SIGINT) and SIGTERM (systemd, `timeout`) stop the running test as Stop does: the result
 // is saved and printed and the exit status is the result's.
 TEST(MeasureProcess, AnInterruptStopsTheTestAndSavesIt) {
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(strsignal(signal));
-        const testing::TempDir data;
-        CliProcess cli({"measure", "--battery", "sim", "--speed", "60", "--start-level", "0.5",
-                        "--watts", "20", "--model", "iPhone14,5", "--data-dir",
-                        data.path().string()},
-                       {});
+        const testing::TempDir home;
+        ChildProcess cli({VOLTARO_CLI_PATH, "measure", "--battery", "sim", "--speed", "60",
+                          "--start-level", "0.5", "--watts", "20", "--model", "iPhone14,5",
+                          "--data-dir", home.path().string()});
         ASSERT_TRUE(cli.started());
         // Two level steps into the test: an interim power is on the status line.
-        ASSERT_TRUE(cli.waitForOutput("Testing:", 20s)) << cli.output();
-        ASSERT_TRUE(cli.waitForOutput(" W\n", 20s, cli.output().find("Testing:"))) << cli.output();
+        ASSERT_TRUE(cli.waitForOut("Testing:")) << cli.out();
+        ASSERT_TRUE(cli.waitForOut(" W\n", cli.out().find("Testing:"))) << cli.out();
         cli.signal(signal);
-        const std::optional<int> status = cli.waitForExit(20s);
-        ASSERT_TRUE(status) << cli.output();
-        ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
-        EXPECT_EQ(WEXITSTATUS(*status), kExitResult) << cli.output();
-        EXPECT_NE(cli.output().find("Saved to"), std::string::npos) << cli.output();
-        EXPECT_TRUE(fs::exists(data.path() / "history"));
+        EXPECT_EQ(cli.wait(std::chrono::seconds(20)), kExitResult) << cli.out() << cli.err();
+        EXPECT_NE(cli.out().find("Saved to"), std::string::npos) << cli.out();
+        EXPECT_TRUE(std::filesystem::exists(home.path() / "history"));
     }
 }
 
 // A real battery that jumps to 100 % fails the test; nothing is left to measure, so the run ends.
 TEST(MeasureProcess, AFailedTestAtAFullRealBatteryEndsTheRun) {
     const testing::TempDir dir;
-    const fs::path supply = dir.path() / "sysfs/class/power_supply/BAT0";
-    fs::create_directories(supply);
+    const std::filesystem::path supply = dir.path() / "sysfs/class/power_supply/BAT0";
+    std::filesystem::create_directories(supply);
     const auto write = [&](const char* name, const char* text) {
         std::ofstream(supply / name) << text << '\n';
     };
@@ -49,18 +42,15 @@ TEST(MeasureProcess, AFailedTestAtAFullRealBatteryEndsTheRun) {
     write("present", "1");
     write("status", "Charging");
     write("capacity", "98");
-    CliProcess cli({"measure", "--battery", "linux:BAT0", "--model", "iPhone14,5", "--data-dir",
-                    (dir.path() / "data").string()},
-                   {{"VOLTARO_SYSFS_ROOT", (dir.path() / "sysfs").string()}});
+    ChildProcess cli({VOLTARO_CLI_PATH, "measure", "--battery", "linux:BAT0", "--model",
+                      "iPhone14,5", "--data-dir", (dir.path() / "data").string()},
+                     {{"VOLTARO_SYSFS_ROOT", (dir.path() / "sysfs").string()}});
     ASSERT_TRUE(cli.started());
-    ASSERT_TRUE(cli.waitForOutput("Testing:", 20s)) << cli.output();
+    ASSERT_TRUE(cli.waitForOut("Testing:")) << cli.out();
     write("capacity", "100");  // past the placeholder of 99 % before its time: a failed test
-    const std::optional<int> status = cli.waitForExit(20s);
-    ASSERT_TRUE(status) << "still running:\n" << cli.output();
-    ASSERT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), kExitNoResult);
-    EXPECT_NE(cli.output().find("the test failed"), std::string::npos) << cli.output();
-    EXPECT_NE(cli.output().find("Saved to"), std::string::npos) << cli.output();
+    EXPECT_EQ(cli.wait(std::chrono::seconds(20)), kExitNoResult) << cli.out();
+    EXPECT_NE(cli.out().find("the test failed"), std::string::npos) << cli.out();
+    EXPECT_NE(cli.out().find("Saved to"), std::string::npos) << cli.out();
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 #include "cli/terminal_view.h"
 #include "cli_runner.h"
-#include "platform/paths.h"
+#include "support/scoped_env.h"
 #include "support/scoped_locale.h"
-#include "support/temp_dir.h"
 
 namespace voltaro::cli {
 namespace {
@@ -32,41 +32,48 @@ TEST(MeasureReplay, ReproducesAOneStepResult) {
     EXPECT_NEAR(j["stars"][1].get<double>(), 4.55, 1e-5);
 }
 
-TEST(MeasureReplay, CapsAtTheModelMaximum) {
-    const CliRun r = replay("capped_at_model_maximum.script", {"--model", "iPhone10,2"});
-    ASSERT_EQ(r.status, kExitResult) << r.err;
-    const auto j = r.json();
-    EXPECT_EQ(j["watt"], 18.0);
-    for (const auto& width : j["stars"]) EXPECT_EQ(width, 13.0);
+TEST(MeasureReplay, EachRunEndsWithItsResultsStatus) {
+    const std::string pressed = "0,start\n10,level,0.51\n70,level,0.52\n70,stop\n";
+    const struct {
+        std::string battery;  // a script of tests/data, a script's text or "sim"
+        std::vector<std::string> options;
+        int status;
+        std::string field;
+        nlohmann::json value;
+    } cases[] = {
+        {"capped_at_model_maximum.script", {"--model", "iPhone10,2"}, kExitResult, "watt", 18.0},
+        {"jump_past_placeholder.script", {}, kExitNoResult, "failed", true},
+        {"charge_to_full.script", {"--model", "x86_64"}, kExitResult, "finishlevel", 100.0},
+        {"sim", {"--watts", "20", "--start-level", "0.5"}, kExitResult, "finishlevel", 100.0},
+        {"0,state,charging\n0,level,0.5\n60,level,0.51\n", {}, kExitNoResult, "hasResult", false},
+        // No Start button while unplugged or full: the presses do nothing.
+        {"0,state,unplugged\n0,level,0.50\n" + pressed, {}, kExitNoResult, "hasResult", false},
+        {"0,state,full\n0,level,1.0\n" + pressed, {}, kExitNoResult, "hasResult", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.battery);
+        std::optional<ScriptFile> script;
+        std::vector<std::string> arguments = {"measure", "--instant", "--json", "--battery"};
+        if (c.battery == "sim") {
+            arguments.push_back("sim");
+        } else if (c.battery.find('\n') != std::string::npos) {
+            arguments.push_back("replay:" + script.emplace(c.battery).path());
+        } else {
+            arguments.push_back("replay:" + data(c.battery));
+        }
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const CliRun r = run(arguments);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.json()[c.field], c.value);
+    }
 }
 
-TEST(MeasureReplay, AFailedTestHasNoResult) {
-    const CliRun r = replay("jump_past_placeholder.script");
-    EXPECT_EQ(r.status, kExitNoResult);
-    const auto j = r.json();
-    EXPECT_EQ(j["failed"], true);
-    EXPECT_LT(j["watt"].get<double>(), 0.0);
-}
-
-TEST(MeasureReplay, EndsAtAFullBattery) {
-    const CliRun r = replay("charge_to_full.script", {"--model", "x86_64"});
-    ASSERT_EQ(r.status, kExitResult) << r.err;
-    EXPECT_EQ(r.json()["finishlevel"], 100.0);
-}
-
-TEST(MeasureReplay, AScriptThatNeverStartsHasNoResult) {
-    ScriptFile script("0,state,charging\n0,level,0.5\n60,level,0.51\n");
-    const CliRun r = run({"measure", "--battery", "replay:" + script.path(), "--instant"});
-    EXPECT_EQ(r.status, kExitNoResult);
-    EXPECT_NE(r.out.find("No result"), std::string::npos);
-}
-
-TEST(MeasureReplay, HumanOutputShowsPowerRateAndStars) {
-    // Numbers keep their point in a decimal-comma locale.
+TEST(MeasureReplay, HumanOutputKeepsTheDecimalPointUnderADecimalCommaLocale) {
     const testing::ScopedLocale german("de_DE.UTF-8");
-    if (!german.available()) GTEST_SKIP() << "the de_DE.UTF-8 locale is not generated (scripts/setup)";
+    if (!german.available())
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not generated (scripts/setup)";
     const CliRun r = run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"),
-                       "--instant", "--model", "x86_64"});
+                          "--instant", "--model", "x86_64"});
     ASSERT_EQ(r.status, kExitResult) << r.err;
     EXPECT_NE(r.out.find("8.1 W"), std::string::npos);
     EXPECT_NE(r.out.find("27.0 mAh/min"), std::string::npos);
@@ -74,93 +81,34 @@ TEST(MeasureReplay, HumanOutputShowsPowerRateAndStars) {
     EXPECT_NE(r.out.find("★☆☆☆☆"), std::string::npos);
 }
 
-TEST(MeasureSimulated, RunsToFullOnVirtualTime) {
-    const CliRun r = run({"measure", "--battery", "sim", "--instant", "--json", "--model",
-                       "iPhone14,5", "--watts", "20", "--start-level", "0.5"});
-    ASSERT_EQ(r.status, kExitResult) << r.err;
-    const auto j = r.json();
-    EXPECT_EQ(j["finishlevel"], 100.0);
-    // A 20 W charger under the 27 W maximum, tapering above 80 %: well under 20 W on average.
-    EXPECT_GT(j["watt"].get<double>(), 12.0);
-    EXPECT_LT(j["watt"].get<double>(), 20.0);
-}
-
-TEST(MeasureReplay, AScriptedStartDoesOnlyWhatTheButtonCould) {
-    // No Start button while unplugged or full: the presses do nothing and no test runs.
-    for (const char* setting : {"0,state,unplugged\n0,level,0.50\n", "0,state,full\n0,level,1.0\n"}) {
-        ScriptFile script(std::string(setting) + "0,start\n10,level,0.51\n70,level,0.52\n70,stop\n");
-        const CliRun r = run({"measure", "--battery", "replay:" + script.path(), "--instant", "--json"});
-        EXPECT_EQ(r.status, kExitNoResult) << setting;
-        EXPECT_EQ(r.json()["hasResult"], false) << setting;
-    }
-}
-
 // Made-up tests stay out of the user's own history unless a history is named or saving asked.
 TEST(MeasureSimulated, IsSavedOnlyWhenAHistoryIsNamedOrSavingAsked) {
     const testing::TempDir dir;
-    Paths::setDataDirectory({});  // an earlier run's --data-dir
-    const std::string named = getenv("VOLTARO_DATA_DIR");
-    const char* xdg = getenv("XDG_DATA_HOME");
-    const std::optional<std::string> savedXdg = xdg ? std::optional<std::string>(xdg) : std::nullopt;
-    unsetenv("VOLTARO_DATA_DIR");
-    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    const testing::ScopedEnv xdg("XDG_DATA_HOME", dir.path().string());
+    std::optional<testing::ScopedEnv> unnamed;
+    unnamed.emplace("VOLTARO_DATA_DIR", std::nullopt);
     const std::filesystem::path own = dir.path() / "voltaro" / "history";
-    const std::vector<std::string> sim = {"measure", "--battery", "sim", "--instant",
-                                          "--start-level", "0.95"};
-    const auto with = [&](std::vector<std::string> extra) {
-        std::vector<std::string> arguments = sim;
-        arguments.insert(arguments.end(), extra.begin(), extra.end());
-        return run(arguments);
+    const auto sim = [](std::vector<std::string> options) {
+        options.insert(options.begin(),
+                       {"measure", "--battery", "sim", "--instant", "--start-level", "0.95"});
+        return run(options);
     };
 
-    CliRun r = with({});
+    CliRun r = sim({});
     EXPECT_EQ(r.status, kExitResult) << r.err;
     EXPECT_NE(r.out.find("Not saved: a simulated or replayed run is saved only with --save"),
-              std::string::npos) << r.out;
-    EXPECT_FALSE(std::filesystem::exists(own));
+              std::string::npos)
+        << r.out;
     r = run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"), "--instant"});
     EXPECT_NE(r.out.find("Not saved"), std::string::npos) << r.out;
     EXPECT_FALSE(std::filesystem::exists(own));
 
-    r = with({"--save"});
+    r = sim({"--save"});
     EXPECT_NE(r.out.find("Saved to " + own.string()), std::string::npos) << r.out;
     EXPECT_TRUE(std::filesystem::exists(own));
 
-    setenv("VOLTARO_DATA_DIR", named.c_str(), 1);
-    r = with({"--json"});
-    EXPECT_EQ(r.json()["saved"], true);
-    savedXdg ? setenv("XDG_DATA_HOME", savedXdg->c_str(), 1) : unsetenv("XDG_DATA_HOME");
-}
-
-TEST(MeasureArguments, BadArgumentsExitWith2) {
-    EXPECT_EQ(run({"measure", "--battery", "usb"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--battery", "replay:"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--battery", "sim", "--watts", "-3"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--battery", "sim", "--start-level", "1.5"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--battery", "sim", "--speed", "0"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--battery", "replay:x", "--watts", "10"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--clock-start", "soon"}).status, kExitUsage);
-    EXPECT_EQ(run({"measure", "--frobnicate"}).status, kExitUsage);
-    EXPECT_EQ(run({}).status, kExitUsage);
-    EXPECT_EQ(run({"--help"}).status, 0);
-}
-
-TEST(MeasureArguments, ABadScriptNamesTheFileAndLine) {
-    ScriptFile script("0,state,charging\n5,level,high\n");
-    const CliRun r = run({"measure", "--battery", "replay:" + script.path(), "--instant"});
-    EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_NE(r.err.find(script.path() + ":2:"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out, "");
-}
-
-TEST(DeviceCommand, ShowsTheCatalogueFacts) {
-    const CliRun r = run({"device", "--model", "iPhone9,1", "--json"});
-    ASSERT_EQ(r.status, 0);
-    const auto j = r.json();
-    EXPECT_EQ(j["name"], "iPhone 7");
-    EXPECT_EQ(j["capacity"], 1960);
-    EXPECT_EQ(j["maxChargingWatts"], 10);
-    EXPECT_EQ(j["fastCharge"], false);
+    unnamed.reset();
+    EXPECT_EQ(sim({"--json"}).json()["saved"], true);
 }
 
 TEST(StarText, PartialStarsCountAsEmptyInTheDrawing) {
@@ -169,7 +117,9 @@ TEST(StarText, PartialStarsCountAsEmptyInTheDrawing) {
 }
 
 TEST(LiveLine, RedrawsOneLineWithTheStepsSoFarAndNeverWraps) {
-    for (const int columns : {0, 24}) {
+    // 23 characters on a terminal of 24 columns.
+    for (const auto& [columns, line] :
+         {std::pair(0, "53%  00:01:00  8.1 W  ▅ █"), std::pair(24, "53%  00:01:00  8.1 W  ▅")}) {
         std::ostringstream out;
         TerminalView view(out, TerminalView::Mode::LiveLine, columns);
         view.showConnectedLayout(false);
@@ -183,12 +133,7 @@ TEST(LiveLine, RedrawsOneLineWithTheStepsSoFarAndNeverWraps) {
         view.showStepPowers({8.1, NAN, 16.2});
         view.flush();
         const std::string text = out.str();
-        const std::string redrawn = text.substr(text.rfind("\r\033[K") + 4);
-        if (columns == 0) {
-            EXPECT_EQ(redrawn, "53%  00:01:00  8.1 W  ▅ █");
-        } else {
-            EXPECT_EQ(redrawn, "53%  00:01:00  8.1 W  ▅");  // 23 characters
-        }
+        EXPECT_EQ(text.substr(text.rfind("\r\033[K") + 4), line);
         // After the prompt of the test, only redraws: no new line.
         const size_t testing = text.find("Testing", afterPrompt);
         ASSERT_NE(testing, std::string::npos);

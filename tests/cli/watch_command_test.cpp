@@ -10,6 +10,12 @@
 #include <thread>
 
 #include "cli_runner.h"
+#include "device/device.h"
+#include "platform/model_source.h"
+#include "platform/socket/socket_watch_channel.h"
+#include "platform/system_main_loop.h"
+#include "support/fake_battery.h"
+#include "watch/watch_link.h"
 
 namespace voltaro::cli {
 namespace {
@@ -117,9 +123,38 @@ TEST(WatchCommand, LinesFromTheLinkAndTheCommandNeverInterleave) {
         }
     }
     EXPECT_EQ(pushed, kPushes) << r.out;
-    EXPECT_EQ(others, (std::set<std::string>{"Connected; waiting for battery messages (Ctrl-C ends).",
-                                             "The application closed the link."}))
+    EXPECT_EQ(others,
+              (std::set<std::string>{"Connected; waiting for battery messages (Ctrl-C ends).",
+                                     "The application closed the link."}))
         << r.out;
+}
+
+TEST(WatchCommand, AsksTheRunningApplicationForTheBattery) {
+    SystemMainLoop loop;
+    SocketWatchChannel::Settings settings;
+    settings.socketPath = socketPath();
+    SocketWatchChannel channel(loop, settings);
+    testing::FakeBattery battery;
+    battery.set(BatteryState::Charging, 0.576f);
+    FixedModelSource model("iPhone14,5");
+    Device device(model, battery);
+    WatchLink link(channel, device);
+    ASSERT_TRUE(channel.activate());
+    // Keeps the loop alive while the companion asks.
+    std::shared_ptr<Timer> keepAlive = loop.scheduleRepeating(0.01, [] {});
+    std::thread serving([&] { loop.run(); });
+    const CliRun asked = run({"watch", "--ask", "--socket", settings.socketPath});
+    loop.post([&] {
+        keepAlive->invalidate();
+        loop.quit();
+    });
+    serving.join();
+    ASSERT_EQ(asked.status, kExitResult) << asked.err;
+    EXPECT_EQ(asked.out, "57%  charger connected  iPhone 13\n");
+
+    const CliRun alone = run({"watch", "--socket", socketPath() + ".none"});
+    EXPECT_EQ(alone.status, kExitNoResult);
+    EXPECT_NE(alone.err.find("cannot reach"), std::string::npos);
 }
 
 }  // namespace
