@@ -5,6 +5,7 @@
 #include "cli_runner.h"
 #include "engine/rate_estimator.h"
 #include "platform/preference_store.h"
+#include "support/json_expect.h"
 #include "support/private_system_bus.h"
 #include "support/scoped_env.h"
 
@@ -48,11 +49,7 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         const CliRun r = run(arguments);
         ASSERT_EQ(r.status, 0) << r.err;
-        const nlohmann::json shown = r.json();
-        const nlohmann::json figures = nlohmann::json::parse(c.figures);
-        for (const auto& [key, value] : figures.items()) {
-            EXPECT_EQ(shown[key], value) << key;
-        }
+        testing::expectJsonHolds(r.json(), c.figures);
     }
 }
 
@@ -83,16 +80,13 @@ TEST(DeviceCommand, TheUsersFiguresComeFromOptionsOrTheSettingsFile) {
     settings.setInteger("maxChargingWatts", 65);
     settings.setString("nominalVoltage", "lots");  // no number: as if absent, and not said
     CliRun r = run({"device", "--json"});
-    EXPECT_EQ(r.json()["capacity"], 5100);
-    EXPECT_EQ(r.json()["capacitySource"], "option");
-    EXPECT_EQ(r.json()["maxChargingWatts"], 65);
-    EXPECT_DOUBLE_EQ(r.json()["nominalVoltage"].get<double>(), 11.58);
+    testing::expectJsonHolds(r.json(), R"({"capacity": 5100, "capacitySource": "option",
+                                          "maxChargingWatts": 65, "nominalVoltage": 11.58})");
     EXPECT_EQ(r.err, "");
 
     settings.setString("nominalVoltage", "400");
     r = run({"device", "--json", "--capacity", "4000", "--voltage", "7.7"});
-    EXPECT_EQ(r.json()["capacity"], 4000);
-    EXPECT_DOUBLE_EQ(r.json()["nominalVoltage"].get<double>(), 7.7);
+    testing::expectJsonHolds(r.json(), R"({"capacity": 4000, "nominalVoltage": 7.7})");
     EXPECT_EQ(r.err, "");  // the option hides the bad setting
 
     r = run({"device", "--json"});

@@ -6,6 +6,7 @@
 #include "cli_runner.h"
 #include "store/brand_catalogue.h"
 #include "store/history.h"
+#include "support/json_expect.h"
 #include "support/scoped_env.h"
 
 namespace voltaro::cli {
@@ -31,11 +32,9 @@ TEST_F(HistoryCommand, MeasureSavesWhatHistoryListsAndLabelDescribes) {
     EXPECT_LT(listed.out.find("-19."), result);
 
     // Each result keeps its samples and the figures they were worked out with.
-    const nlohmann::json shown = run({"history", "show", "2", "--json"}).json();
-    EXPECT_FALSE(shown["endsOnly"]);
-    EXPECT_EQ(shown["samples"].size(), 2u);
-    EXPECT_EQ(shown["batteryCapacity"], 2716);
-    EXPECT_EQ(shown["model"], "x86_64");
+    testing::expectJsonHolds(run({"history", "show", "2", "--json"}).json(),
+                             R"({"endsOnly": false, "samples": [{"level": 51}, {"level": 52}],
+                                 "batteryCapacity": 2716, "model": "x86_64"})");
 
     std::istringstream csv(run({"history", "--csv"}).out);
     std::string header, first;
@@ -51,16 +50,11 @@ TEST_F(HistoryCommand, MeasureSavesWhatHistoryListsAndLabelDescribes) {
     EXPECT_NE(run({"chargers"}).out.find("18W / USB-C"), std::string::npos);
     nlohmann::json records = run({"history", "--json"}).json();
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0]["finishlevel"], 52.0);
-    EXPECT_EQ(records[0]["watts"], 18.0);
-    EXPECT_EQ(records[0]["type"], 1.0);
-    EXPECT_EQ(records[0]["port"], 2.0);
-    EXPECT_EQ(records[0]["capacity"], 0.0);
+    testing::expectJsonHolds(records[0], R"({"finishlevel": 52, "watts": 18, "type": 1, "port": 2,
+                                            "capacity": 0})");
 
     EXPECT_EQ(run({"label", "1010", "--clear"}).status, 0);
-    records = run({"history", "--json"}).json();
-    EXPECT_EQ(records[0]["watts"], 0.0);
-    EXPECT_EQ(records[0]["type"], 0.0);
+    testing::expectJsonHolds(run({"history", "--json"}).json(), R"([{"watts": 0, "type": 0}])");
 }
 
 TEST_F(HistoryCommand, ClearAsksFirst) {
