@@ -78,14 +78,6 @@ inline std::string data(const std::string& name) {
     return std::string(VOLTARO_TEST_DATA_DIR) + "/" + name;
 }
 
-inline CliRun replay(const std::string& script, std::vector<std::string> extra = {}) {
-    std::vector<std::string> arguments = {"measure",   "--battery",     "replay:" + data(script),
-                                          "--instant", "--clock-start", "1000",
-                                          "--json"};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    return run(arguments);
-}
-
 // A script file in a fresh temporary directory.
 class ScriptFile {
 public:

@@ -12,10 +12,6 @@
 namespace voltaro::cli {
 namespace {
 
-testing::ScopedEnv recordedTree(const std::string& name) {
-    return testing::ScopedEnv("VOLTARO_SYSFS_ROOT", data(name));
-}
-
 // What the machine's files, the catalogue and the options make of the device.
 TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
     const struct {
@@ -54,14 +50,16 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
 }
 
 TEST(DeviceCommand, ALaptopIsMeasuredAtItsPacksVoltage) {
-    const auto tree = recordedTree("sysfs-laptop");
+    const testing::ScopedEnv tree("VOLTARO_SYSFS_ROOT", data("sysfs-laptop"));
     const CliRun lines = run({"device"});
     EXPECT_NE(lines.out.find("Capacity       4922 mAh (from the battery)"), std::string::npos)
         << lines.out;
     EXPECT_NE(lines.out.find("Voltage        11.58 V"), std::string::npos) << lines.out;
 
     // A replayed step of one percent a minute: 49 mAh a minute at 11.58 V.
-    const CliRun measured = replay("one_step_in_a_minute.script");
+    const CliRun measured =
+        run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"), "--instant",
+             "--json"});
     ASSERT_EQ(measured.status, kExitResult) << measured.err;
     RateResult expected;
     SampleWindow window;
@@ -74,7 +72,7 @@ TEST(DeviceCommand, ALaptopIsMeasuredAtItsPacksVoltage) {
 }
 
 TEST(DeviceCommand, TheUsersFiguresComeFromOptionsOrTheSettingsFile) {
-    const auto tree = recordedTree("sysfs-laptop");
+    const testing::ScopedEnv tree("VOLTARO_SYSFS_ROOT", data("sysfs-laptop"));
     PreferenceStore& settings = standardPreferences();
     settings.setString("batteryCapacity", "5100");
     settings.setInteger("maxChargingWatts", 65);
