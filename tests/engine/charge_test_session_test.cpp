@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "engine/monitor_start_time.h"
 #include "platform/log.h"
 #include "platform/model_source.h"
@@ -16,7 +18,7 @@ using testing::FakeBattery;
 using testing::RecordingSessionView;
 using Layout = RecordingSessionView::Layout;
 
-// Keeps every saved snapshot and every watch hand-off.
+// Keeps every saved snapshot and counts the other hand-offs.
 class RecordingHandoffs final : public SessionHandoffs {
 public:
     void appendTestRecord(TestSession& session) override {
@@ -33,6 +35,15 @@ public:
 
 constexpr double kStart = 1000.0;
 
+// A record's window and the user's start, times from kStart: "98@10 .. 100@130 step 60, user 98@10".
+std::string windowOf(const ResultSnapshot& s) {
+    std::ostringstream text;
+    text << s.startlevel << '@' << s.starttime - kStart << " .. " << s.finishlevel << '@'
+         << s.finishtime - kStart << " step " << s.averageTime << ", user " << s.userStartlevel
+         << '@' << s.userStartTime - kStart;
+    return text.str();
+}
+
 // A session on an iPhone 13 (3227 mAh, 27 W, fast charge) unless a test picks another model.
 class SessionTest : public ::testing::Test {
 protected:
@@ -45,6 +56,25 @@ protected:
     }
     void at(double secondsFromStart) { loop.advanceTo(kStart + secondsFromStart); }
     void press() { session.buttonClicked(); }
+    void levelAt(double secondsFromStart, float level) {
+        at(secondsFromStart);
+        battery.changeLevel(level);
+    }
+    // Start at 50 % (placeholder 51 at +60), then 51 % at +10 and 52 % at +70.
+    void startAndTakeTwoSteps() {
+        load(BatteryState::Charging, 0.5f);
+        press();
+        levelAt(10, 0.51f);
+        levelAt(70, 0.52f);
+    }
+    // Before Start a second sample 55 s before the placeholder's time, so the result will fail;
+    // after Start a change that is ignored but counts as one.
+    void startDoomedTest() {
+        load(BatteryState::Charging, 0.5f);
+        levelAt(5, 0.53f);
+        press();
+        levelAt(6, 0.52f);
+    }
 
     VirtualTime loop{kStart};
     FixedModelSource models;
@@ -72,10 +102,6 @@ TEST_F(SessionTest, LoadShowsTheSituationOfTheBattery) {
     battery.changeState(BatteryState::Charging);
     EXPECT_EQ(view.layout, Layout::Connected);
     EXPECT_FALSE(view.fullyCharged);
-}
-
-TEST_F(SessionTest, ConnectedAtAFullBatteryOffersNoStart) {
-    load(BatteryState::Charging, 0.99f);
     battery.changeLevel(1.0f);
     battery.changeState(BatteryState::Full);
     EXPECT_EQ(view.layout, Layout::Connected);
@@ -88,18 +114,31 @@ TEST_F(SessionTest, LaunchedAtAFullBatteryOffersNoStart) {
     EXPECT_TRUE(view.fullyCharged);
 }
 
-TEST(BatteryLevelText, ShowsTheWholePercentThatTheKernelReports) {
+class SmallBatterySessionTest : public SessionTest {
+protected:
+    SmallBatterySessionTest() : SessionTest("iPhone9,1") {}  // 1960 mAh, 10 W, no fast charge
+};
+
+TEST_F(SmallBatterySessionTest, NoBadgeWithoutFastCharging) {
+    load(BatteryState::Unplugged, 0.3f);
+    EXPECT_FALSE(view.fastChargeBadge);
+    EXPECT_EQ(view.promptWatts, 10);
+}
+
+TEST(SessionTexts, LevelAndClock) {
     // 0.53f * 100 lies just below 53: truncation would show one percent less.
-    const std::pair<float, const char*> cases[] = {
-        {0.53f, "53%"}, {0.59f, "59%"}, {0.57f, "57%"}, {0.0f, "0%"}, {1.0f, "100%"},
-        {kUnknownBatteryLevel, "--%"}};
-    for (const auto& [level, text] : cases) EXPECT_EQ(TestSession::batteryLevelText(level), text);
+    const std::pair<float, const char*> levels[] = {{0.53f, "53%"}, {0.59f, "59%"},
+                                                    {0.57f, "57%"}, {0.0f, "0%"},
+                                                    {1.0f, "100%"}, {kUnknownBatteryLevel, "--%"}};
+    for (const auto& [level, text] : levels) EXPECT_EQ(TestSession::batteryLevelText(level), text);
+    const std::pair<int64_t, const char*> clocks[] = {
+        {0, "00:00:00"}, {3 * 3600 + 4 * 60 + 5, "03:04:05"}, {100 * 3600 + 59, "100:00:59"}};
+    for (const auto& [seconds, text] : clocks) EXPECT_EQ(TestSession::clockText(seconds), text);
 }
 
 TEST_F(SessionTest, EveryStateNotificationResetsTheWindow) {
     load(BatteryState::Charging, 0.5f);
-    at(10);
-    battery.changeLevel(0.51f);
+    levelAt(10, 0.51f);
     battery.changeLevel(0.52f);
     ASSERT_EQ(session.samples().size(), 2u);
     at(20);
@@ -110,7 +149,7 @@ TEST_F(SessionTest, EveryStateNotificationResetsTheWindow) {
     EXPECT_TRUE(handoffs.saved.empty());  // no test was running
 }
 
-TEST_F(SessionTest, StopBeforeAnyLevelChangeSavesNothing) {
+TEST_F(SessionTest, StopBeforeTwoRealSamplesSavesNothing) {
     load(BatteryState::Charging, 0.5f);
     press();
     EXPECT_TRUE(session.isStart());
@@ -120,15 +159,9 @@ TEST_F(SessionTest, StopBeforeAnyLevelChangeSavesNothing) {
     EXPECT_FALSE(session.isStart());
     EXPECT_EQ(view.layout, Layout::Connected);
     EXPECT_EQ(view.startButtonImage, "testButton");
-    EXPECT_TRUE(handoffs.saved.empty());
-    EXPECT_EQ(session.samples().size(), 1u);
-}
 
-TEST_F(SessionTest, OneRealSampleIsNoResult) {
-    load(BatteryState::Charging, 0.5f);
     press();
-    at(20);
-    battery.changeLevel(0.51f);  // fixes the placeholder's time
+    levelAt(40, 0.51f);  // fixes the placeholder's time: still one sample
     EXPECT_EQ(session.samples().size(), 1u);
     press();
     EXPECT_EQ(view.layout, Layout::Connected);
@@ -138,53 +171,55 @@ TEST_F(SessionTest, OneRealSampleIsNoResult) {
 TEST_F(SessionTest, AFullTestEndsAt100PercentWithOneRecord) {
     load(BatteryState::Charging, 0.97f);  // placeholder 98
     press();
-    at(10);
-    battery.changeLevel(0.98f);
-    at(70);
-    battery.changeLevel(0.99f);  // interim result
+    levelAt(10, 0.98f);
+    levelAt(70, 0.99f);  // interim result
     EXPECT_TRUE(view.powerShown);
     EXPECT_TRUE(session.isStart());
     EXPECT_EQ(view.calls.back(), "hideChargeMessage");
-    at(130);
-    battery.changeLevel(1.0f);
+    levelAt(130, 1.0f);
     EXPECT_FALSE(session.isStart());
     ASSERT_EQ(handoffs.saved.size(), 1u);
-    const ResultSnapshot& saved = handoffs.saved[0];
-    EXPECT_EQ(saved.startlevel, 98.0);
-    EXPECT_EQ(saved.finishlevel, 100.0);
-    EXPECT_EQ(saved.starttime, kStart + 10);
-    EXPECT_EQ(saved.finishtime, kStart + 130);
-    EXPECT_EQ(saved.averageTime, 60.0);
-    EXPECT_EQ(saved.userStartTime, kStart + 10);
-    EXPECT_EQ(saved.userStartlevel, 98.0);  // the placeholder's level
+    // Only the first change after Start sets the user's start.
+    EXPECT_EQ(windowOf(handoffs.saved[0]), "98@10 .. 100@130 step 60, user 98@10");
     EXPECT_TRUE(view.ratingShown);
     EXPECT_GT(view.stars[0], 0.0);
-    // After the result the share and reply are shown, the clock hidden, and a later press of
-    // Start goes on from the same window.
     EXPECT_NE(std::find(view.calls.begin(), view.calls.end(), "finished"), view.calls.end());
     EXPECT_EQ(session.userStartTime(), 0.0);
 }
 
 TEST_F(SessionTest, UnpluggingDuringATestSavesItsResultFirst) {
-    load(BatteryState::Charging, 0.5f);
-    press();
-    at(10);
-    battery.changeLevel(0.51f);
-    at(70);
-    battery.changeLevel(0.52f);
+    startAndTakeTwoSteps();
     battery.changeState(BatteryState::Unplugged);
     ASSERT_EQ(handoffs.saved.size(), 1u);
-    EXPECT_EQ(handoffs.saved[0].finishlevel, 52.0);
+    EXPECT_EQ(windowOf(handoffs.saved[0]), "51@10 .. 52@70 step 60, user 51@10");
     EXPECT_EQ(view.layout, Layout::Unplugged);
     EXPECT_FALSE(session.isStart());
     EXPECT_EQ(session.samples().levelList, std::vector<float>{53});
 }
 
+TEST_F(SessionTest, StartAfterAFinishedTestKeepsTheEarlierSamples) {
+    startAndTakeTwoSteps();
+    press();
+    ASSERT_EQ(handoffs.saved.size(), 1u);
+    press();
+    levelAt(130, 0.53f);
+    press();
+    ASSERT_EQ(handoffs.saved.size(), 2u);
+    EXPECT_EQ(windowOf(handoffs.saved[1]), "51@10 .. 53@130 step 60, user 52@130");
+}
+
 TEST_F(SessionTest, AJumpPastThePlaceholderFailsAndSavesOnce) {
+    std::vector<std::string> lines;
+    log::setSink(
+        [](log::Category, std::string_view line, void* context) {
+            static_cast<std::vector<std::string>*>(context)->emplace_back(line);
+        },
+        &lines);
     load(BatteryState::Charging, 0.5f);  // placeholder 51 at +60
     press();
-    at(10);
-    battery.changeLevel(0.53f);  // second sample at +10, before the placeholder's time
+    levelAt(10, 0.53f);  // second sample at +10, before the placeholder's time
+    log::setSink(nullptr, nullptr);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "this is happened"), lines.end());
     EXPECT_TRUE(view.failedShown);
     EXPECT_FALSE(session.isStart());
     ASSERT_EQ(handoffs.saved.size(), 1u);
@@ -206,12 +241,7 @@ TEST_F(SessionTest, AJumpPastThePlaceholderFailsAndSavesOnce) {
 }
 
 TEST_F(SessionTest, AFailedResultOnStopSavesExactlyOneRecord) {
-    load(BatteryState::Charging, 0.5f);
-    at(5);
-    battery.changeLevel(0.53f);  // before Start: a second sample 55 s before the placeholder's
-    press();
-    at(6);
-    battery.changeLevel(0.52f);  // ignored, but a change was seen since Start
+    startDoomedTest();
     EXPECT_TRUE(handoffs.saved.empty());
     press();
     ASSERT_EQ(handoffs.saved.size(), 1u);
@@ -221,12 +251,7 @@ TEST_F(SessionTest, AFailedResultOnStopSavesExactlyOneRecord) {
 }
 
 TEST_F(SessionTest, AFailedTestIsSavedWhileTheLevelIsUnknown) {
-    load(BatteryState::Charging, 0.5f);
-    at(5);
-    battery.changeLevel(0.53f);  // a second sample before the placeholder's time: it will fail
-    press();
-    at(6);
-    battery.changeLevel(0.52f);  // a change since Start
+    startDoomedTest();
     battery.changeLevel(kUnknownBatteryLevel);
     press();
     ASSERT_EQ(handoffs.saved.size(), 1u);
@@ -237,51 +262,7 @@ TEST_F(SessionTest, AFailedTestIsSavedWhileTheLevelIsUnknown) {
     EXPECT_TRUE(session.samples().empty());
 }
 
-TEST_F(SessionTest, StartAfterAFinishedTestKeepsTheEarlierSamples) {
-    load(BatteryState::Charging, 0.5f);
-    press();
-    at(10);
-    battery.changeLevel(0.51f);
-    at(70);
-    battery.changeLevel(0.52f);
-    press();
-    ASSERT_EQ(handoffs.saved.size(), 1u);
-    press();
-    at(130);
-    battery.changeLevel(0.53f);
-    press();
-    ASSERT_EQ(handoffs.saved.size(), 2u);
-    EXPECT_EQ(handoffs.saved[1].starttime, kStart + 10);
-    EXPECT_EQ(handoffs.saved[1].averageTime, 60.0);
-    EXPECT_EQ(handoffs.saved[1].userStartTime, kStart + 130);
-    EXPECT_EQ(handoffs.saved[1].userStartlevel, 52.0);
-}
-
-TEST_F(SessionTest, OnlyTheFirstChangeAfterStartSetsTheUserStart) {
-    load(BatteryState::Charging, 0.5f);
-    press();
-    at(10);
-    battery.changeLevel(0.51f);
-    at(70);
-    battery.changeLevel(0.52f);
-    EXPECT_EQ(session.userStartTime(), kStart + 10);
-    EXPECT_EQ(session.userStartlevel(), 51.0f);
-}
-
-TEST_F(SessionTest, IgnoredLevelsChangeOnlyTheLabel) {
-    load(BatteryState::Charging, 0.5f);
-    at(10);
-    battery.changeLevel(0.52f);
-    const int watchBefore = handoffs.watchMessages;
-    const std::string logBefore = view.testLog;
-    battery.changeLevel(0.40f);
-    EXPECT_EQ(view.batteryLevelText, "40%");
-    EXPECT_EQ(session.samples().size(), 2u);
-    EXPECT_EQ(handoffs.watchMessages, watchBefore);
-    EXPECT_EQ(view.testLog, logBefore);
-}
-
-TEST_F(SessionTest, ProcessedLevelsReachTheWatchAndTheLog) {
+TEST_F(SessionTest, OnlyProcessedLevelsReachTheWatchAndTheLog) {
     load(BatteryState::Charging, 0.5f);
     battery.changeLevel(0.51f);
     EXPECT_EQ(handoffs.watchMessages, 1);
@@ -290,6 +271,14 @@ TEST_F(SessionTest, ProcessedLevelsReachTheWatchAndTheLog) {
     EXPECT_NE(log.find("\n battery changed 1\n replace the first\n0: 级别: 51.00"),
               std::string::npos);
     EXPECT_NE(log.find("\n updateToWatch1 1\n updateToWatch2 1"), std::string::npos);
+
+    levelAt(10, 0.52f);
+    const std::string logBefore = view.testLog;
+    battery.changeLevel(0.40f);  // below the last sample: only the label changes
+    EXPECT_EQ(view.batteryLevelText, "40%");
+    EXPECT_EQ(session.samples().size(), 2u);
+    EXPECT_EQ(handoffs.watchMessages, 2);
+    EXPECT_EQ(view.testLog, logBefore);
 }
 
 TEST_F(SessionTest, TheClockTicksWhileATestRuns) {
@@ -308,55 +297,21 @@ TEST_F(SessionTest, TheClockTicksWhileATestRuns) {
     EXPECT_EQ(view.flashes, flashes);
 }
 
-TEST(ClockText, HoursWidenPast99) {
-    EXPECT_EQ(TestSession::clockText(0), "00:00:00");
-    EXPECT_EQ(TestSession::clockText(3 * 3600 + 4 * 60 + 5), "03:04:05");
-    EXPECT_EQ(TestSession::clockText(100 * 3600 + 59), "100:00:59");
-}
-
 TEST_F(SessionTest, AnUnknownLevelIsNoMeasurement) {
     load(BatteryState::Charging, kUnknownBatteryLevel);
     EXPECT_EQ(view.batteryLevelText, "--%");
     EXPECT_TRUE(session.samples().empty());
     press();
-    at(10);
-    battery.changeLevel(kUnknownBatteryLevel);
+    levelAt(10, kUnknownBatteryLevel);
     EXPECT_TRUE(session.samples().empty());
     EXPECT_EQ(handoffs.watchMessages, 0);
     // The first real level opens the window; the next step gives a sound result.
     battery.changeLevel(0.50f);
-    at(70);
-    battery.changeLevel(0.51f);
+    levelAt(70, 0.51f);
     press();
     ASSERT_EQ(handoffs.saved.size(), 1u);
     EXPECT_EQ(handoffs.saved[0].startlevel, 50.0);
     EXPECT_GT(handoffs.saved[0].watt, 0.0);
-}
-
-class SmallBatterySessionTest : public SessionTest {
-protected:
-    SmallBatterySessionTest() : SessionTest("iPhone9,1") {}  // 1960 mAh, 10 W, no fast charge
-};
-
-TEST_F(SmallBatterySessionTest, NoBadgeWithoutFastCharging) {
-    load(BatteryState::Unplugged, 0.3f);
-    EXPECT_FALSE(view.fastChargeBadge);
-    EXPECT_EQ(view.promptWatts, 10);
-}
-
-TEST_F(SessionTest, FailedTestsAreLoggedToTheConsole) {
-    std::vector<std::string> lines;
-    log::setSink(
-        [](log::Category, std::string_view line, void* context) {
-            static_cast<std::vector<std::string>*>(context)->emplace_back(line);
-        },
-        &lines);
-    load(BatteryState::Charging, 0.5f);
-    press();
-    at(10);
-    battery.changeLevel(0.53f);
-    log::setSink(nullptr, nullptr);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "this is happened"), lines.end());
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 #include "platform/linux/linux_power_supply.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/linux/sysfs_model_source.h"
+#include "support/temp_dir.h"
 
 namespace voltaro {
 namespace {
@@ -44,32 +47,25 @@ struct FakeLoop final : MainLoop {
         }
     }
     size_t liveTimers() const {
-        size_t n = 0;
-        for (const auto& timer : timers) n += timer.first->valid ? 1 : 0;
-        return n;
+        return std::count_if(timers.begin(), timers.end(), [](auto& t) { return t.first->valid; });
     }
 
     std::vector<double> intervals;
     std::vector<std::pair<std::shared_ptr<FakeTimer>, Task>> timers;
 };
 
-class LinuxPowerSupplyTest : public ::testing::Test {
+class SysfsTree : public ::testing::Test {
 protected:
-    LinuxPowerSupplyTest()
-        : root_(fs::temp_directory_path() / ("voltaro-power-supply-" + std::to_string(::getpid()) +
-                                             "-" + std::to_string(std::random_device{}()))) {
-        fs::create_directories(supplies_);
+    // Writes an attribute as sysfs shows it; `raw` keeps the text exactly (device-tree NULs).
+    void write(const fs::path& relative, const std::string& text, bool raw = false) {
+        const fs::path file = dir_.path() / relative;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text << (raw ? "" : "\n");
     }
-    ~LinuxPowerSupplyTest() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-
-    // Writes an attribute the way sysfs shows it: one line ending in a newline.
     void set(const std::string& supply, const std::string& attribute, const std::string& value) {
-        fs::create_directories(supplies_ / supply);
-        std::ofstream(supplies_ / supply / attribute) << value << '\n';
+        write("class/power_supply/" + supply + "/" + attribute, value);
     }
+    void remove(const std::string& relative) { fs::remove_all(dir_.path() / relative); }
     void addBattery(const std::string& name, const std::string& capacity,
                     const std::string& status) {
         set(name, "type", "Battery");
@@ -80,28 +76,45 @@ protected:
         set(name, "type", type);
         set(name, "online", online);
     }
+    void dmi(const std::string& vendor, const std::string& product, const std::string& version) {
+        write("class/dmi/id/sys_vendor", vendor);
+        write("class/dmi/id/product_name", product);
+        write("class/dmi/id/product_version", version);
+    }
+    Sysfs sysfs() const { return Sysfs(dir_.path()); }
+    ModelIdentity identity() const { return SysfsModelSource(sysfs()).identity(); }
     LinuxPowerSupply source(std::optional<std::string> name = std::nullopt) {
-        return LinuxPowerSupply(loop_, Sysfs(root_), std::move(name));
+        return LinuxPowerSupply(loop_, sysfs(), std::move(name));
     }
 
-    // Records events with what a listener sees then: "state <name>@<percent>", "level <percent>".
-    void listen(LinuxPowerSupply& supply) {
+    // A source of BAT0 at 40 %, unplugged, that records events with what a listener sees then:
+    // "state <name>@<percent>", "level <percent>", "power <watts>".
+    LinuxPowerSupply& monitored() {
+        addBattery("BAT0", "40", "Discharging");
+        supply_.emplace(loop_, sysfs());
+        LinuxPowerSupply& supply = *supply_;
         auto percent = [&supply] { return std::to_string(std::lround(supply.level() * 100)); };
         supply.onStateChanged([&supply, percent, this] {
             events_.push_back("state " + std::string(batteryStateName(supply.state())) + "@" +
                               percent());
         });
         supply.onLevelChanged([percent, this] { events_.push_back("level " + percent()); });
+        supply.onReportedPowerChanged([&supply, this] {
+            events_.push_back("power " +
+                              std::to_string(std::lround(supply.reportedWatts().value_or(-1))));
+        });
+        supply.setMonitoringEnabled(true);
+        return supply;
     }
     Events takeEvents() { return std::exchange(events_, {}); }
 
-    const fs::path root_;
-    const fs::path supplies_ = Sysfs(root_).powerSupplies();
+    testing::TempDir dir_;
     FakeLoop loop_;
+    std::optional<LinuxPowerSupply> supply_;
     Events events_;
 };
 
-TEST_F(LinuxPowerSupplyTest, MapsStatusToState) {
+TEST_F(SysfsTree, MapsStatusToState) {
     const std::vector<std::pair<std::string, BatteryState>> table = {
         {"Charging", BatteryState::Charging},     {"Full", BatteryState::Full},
         {"Discharging", BatteryState::Unplugged}, {"Not charging", BatteryState::Unplugged},
@@ -112,11 +125,11 @@ TEST_F(LinuxPowerSupplyTest, MapsStatusToState) {
         addBattery("BAT0", "50", status);
         EXPECT_EQ(source().state(), expected) << "status \"" << status << "\"";
     }
-    fs::remove(supplies_ / "BAT0" / "status");
+    remove("class/power_supply/BAT0/status");
     EXPECT_EQ(source().state(), BatteryState::Unknown);
 }
 
-TEST_F(LinuxPowerSupplyTest, NotChargingIsChargingOnlyWhilePowerComesIn) {
+TEST_F(SysfsTree, NotChargingIsChargingOnlyWhilePowerComesIn) {
     addBattery("BAT0", "80", "Not charging");
     const auto supply = source();
     // Another battery or a UPS being online is no charger; neither is an unreadable flag.
@@ -135,7 +148,7 @@ TEST_F(LinuxPowerSupplyTest, NotChargingIsChargingOnlyWhilePowerComesIn) {
     EXPECT_EQ(supply.state(), BatteryState::Charging);
 }
 
-TEST_F(LinuxPowerSupplyTest, ReadsCapacityAsClampedFraction) {
+TEST_F(SysfsTree, ReadsCapacityAsClampedFraction) {
     const float unknown = kUnknownBatteryLevel;
     std::vector<std::pair<std::string, float>> table = {
         {"57", 0.57f}, {"0", 0.0f}, {"150", 1.0f}, {"-3", 0.0f}, {" 42\n", 0.42f}};
@@ -149,13 +162,13 @@ TEST_F(LinuxPowerSupplyTest, ReadsCapacityAsClampedFraction) {
         EXPECT_FLOAT_EQ(supply.level(), expected) << "capacity \"" << capacity.substr(0, 30);
         EXPECT_EQ(supply.state(), BatteryState::Charging) << "a bad capacity spoils only the level";
     }
-    fs::remove(supplies_ / "BAT0" / "capacity");
+    remove("class/power_supply/BAT0/capacity");
     EXPECT_EQ(source().level(), unknown);
-    fs::create_directory(supplies_ / "BAT0" / "capacity");  // there, but not readable as a file
+    fs::create_directory(sysfs().powerSupplies() / "BAT0/capacity");  // not readable as a file
     EXPECT_EQ(source().level(), unknown);
 }
 
-TEST_F(LinuxPowerSupplyTest, ChoosesFirstSystemBatteryOrTheNamedSupply) {
+TEST_F(SysfsTree, ChoosesFirstSystemBatteryOrTheNamedSupply) {
     addExternal("AC", "Mains", "1");
     addBattery("BAT1", "20", "Discharging");
     addBattery("BAT0", "30", "Charging");
@@ -163,14 +176,14 @@ TEST_F(LinuxPowerSupplyTest, ChoosesFirstSystemBatteryOrTheNamedSupply) {
     addBattery("0-mouse", "90", "Discharging");  // sorts first but is a peripheral's battery
     set("0-mouse", "scope", "Device");
 
-    EXPECT_EQ(LinuxPowerSupply::findBattery(Sysfs(root_)), "BAT0");
+    EXPECT_EQ(LinuxPowerSupply::findBattery(sysfs()), "BAT0");
     EXPECT_EQ(source().supplyName(), "BAT0");
     EXPECT_FLOAT_EQ(source().level(), 0.30f);
     EXPECT_FLOAT_EQ(source("BAT1").level(), 0.20f);
     EXPECT_EQ(source("BAT1").state(), BatteryState::Unplugged);
     EXPECT_FLOAT_EQ(source("0-mouse").level(), 0.90f) << "the user's choice is kept";
 
-    const auto supplies = LinuxPowerSupply::listSupplies(Sysfs(root_));
+    const auto supplies = LinuxPowerSupply::listSupplies(sysfs());
     ASSERT_EQ(supplies.size(), 5u);
     EXPECT_EQ(supplies[0].name, "0-mouse");
     EXPECT_EQ(supplies[1].name + " " + supplies[1].type, "AC Mains");
@@ -183,26 +196,25 @@ TEST_F(LinuxPowerSupplyTest, ChoosesFirstSystemBatteryOrTheNamedSupply) {
     }
 }
 
-TEST_F(LinuxPowerSupplyTest, WithoutBatteryReportsUnknown) {
+TEST_F(SysfsTree, WithoutBatteryReportsUnknown) {
     addExternal("AC", "Mains", "1");
     set("hid-mouse", "type", "Battery");
     set("hid-mouse", "scope", "Device");
-    std::ofstream(supplies_ / "stray-file") << "Battery\n";
-    for (const fs::path& root : {root_, root_ / "nowhere"}) {
+    write("class/power_supply/stray-file", "Battery");
+    for (const fs::path& root : {dir_.path(), dir_.path() / "nowhere"}) {
         const LinuxPowerSupply supply(loop_, Sysfs(root));
         EXPECT_EQ(supply.level(), kUnknownBatteryLevel) << root;
         EXPECT_EQ(supply.state(), BatteryState::Unknown) << root;
+        EXPECT_EQ(supply.reportedWatts(), std::nullopt) << root;
         EXPECT_EQ(LinuxPowerSupply::findBattery(Sysfs(root)), std::nullopt) << root;
+        EXPECT_EQ(LinuxPowerSupply::readDesign(Sysfs(root)), BatteryDesign{}) << root;
     }
-    EXPECT_TRUE(LinuxPowerSupply::listSupplies(Sysfs(root_ / "nowhere")).empty());
+    EXPECT_TRUE(LinuxPowerSupply::listSupplies(Sysfs(dir_.path() / "nowhere")).empty());
 }
 
-TEST_F(LinuxPowerSupplyTest, RaisesEventsOnlyOnChange) {
-    addBattery("BAT0", "40", "Discharging");
+TEST_F(SysfsTree, RaisesEventsOnlyOnChange) {
     addExternal("AC", "Mains", "0");
-    auto supply = source();
-    listen(supply);
-    supply.setMonitoringEnabled(true);
+    LinuxPowerSupply& supply = monitored();
     supply.setMonitoringEnabled(true);
     ASSERT_EQ(loop_.liveTimers(), 1u);
     EXPECT_EQ(loop_.intervals, std::vector<double>{1.0});
@@ -214,10 +226,6 @@ TEST_F(LinuxPowerSupplyTest, RaisesEventsOnlyOnChange) {
     loop_.tick();
     loop_.tick();
     EXPECT_EQ(takeEvents(), Events{"level 41"});
-
-    set("BAT0", "status", "Charging");
-    loop_.tick();
-    EXPECT_EQ(takeEvents(), Events{"state charging@41"});
 
     // Both change: the state event comes first and already sees the new level.
     set("BAT0", "status", "Full");
@@ -234,18 +242,22 @@ TEST_F(LinuxPowerSupplyTest, RaisesEventsOnlyOnChange) {
     set("BAT0", "capacity", "junk");
     loop_.tick();
     EXPECT_EQ(takeEvents(), (Events{"state charging@100", "state unplugged@100", "level -100"}));
+
+    set("BAT0", "power_now", "20000000");
+    loop_.tick();
+    loop_.tick();
+    EXPECT_EQ(takeEvents(), Events{"power 20"});
 }
 
-TEST_F(LinuxPowerSupplyTest, FollowsBatteryAwayAndBack) {
-    addBattery("BAT0", "40", "Discharging");
-    auto supply = source();
-    listen(supply);
-    supply.setMonitoringEnabled(true);
-
-    fs::remove_all(supplies_ / "BAT0");
+TEST_F(SysfsTree, FollowsBatteryAwayAndBack) {
+    LinuxPowerSupply& supply = monitored();
+    set("BAT0", "power_now", "20000000");
+    loop_.tick();
+    takeEvents();
+    remove("class/power_supply/BAT0");
     loop_.tick();
     loop_.tick();
-    EXPECT_EQ(takeEvents(), (Events{"state unknown@-100", "level -100"}));
+    EXPECT_EQ(takeEvents(), (Events{"state unknown@-100", "level -100", "power -1"}));
 
     addBattery("BAT1", "75", "Charging");
     loop_.tick();
@@ -261,31 +273,121 @@ TEST_F(LinuxPowerSupplyTest, FollowsBatteryAwayAndBack) {
     EXPECT_EQ(supply.supplyName(), "BAT0") << "the automatic choice moves to the first battery";
 }
 
-TEST_F(LinuxPowerSupplyTest, StopsPollingWhenMonitoringIsOff) {
-    addBattery("BAT0", "40", "Discharging");
-    {
-        auto supply = source();
-        listen(supply);
-        supply.setMonitoringEnabled(true);
-        supply.setMonitoringEnabled(false);
-        EXPECT_EQ(loop_.liveTimers(), 0u);
-        set("BAT0", "capacity", "55");
-        loop_.tick();
-        EXPECT_TRUE(takeEvents().empty());
-        EXPECT_FLOAT_EQ(supply.level(), 0.55f) << "without monitoring every call reads afresh";
+TEST_F(SysfsTree, StopsPollingWhenMonitoringIsOff) {
+    LinuxPowerSupply& supply = monitored();
+    supply.setMonitoringEnabled(false);
+    EXPECT_EQ(loop_.liveTimers(), 0u);
+    set("BAT0", "capacity", "55");
+    loop_.tick();
+    EXPECT_TRUE(takeEvents().empty());
+    EXPECT_FLOAT_EQ(supply.level(), 0.55f) << "without monitoring every call reads afresh";
 
-        // A listener may turn monitoring off; the pending level event is then dropped.
-        supply.onStateChanged([&supply] { supply.setMonitoringEnabled(false); });
-        supply.setMonitoringEnabled(true);
-        set("BAT0", "status", "Charging");
-        set("BAT0", "capacity", "56");
-        loop_.tick();
-        EXPECT_EQ(takeEvents(), Events{"state charging@56"});
-        EXPECT_EQ(loop_.liveTimers(), 0u);
+    // A listener may turn monitoring off; the pending level event is then dropped.
+    supply.onStateChanged([&supply] { supply.setMonitoringEnabled(false); });
+    supply.setMonitoringEnabled(true);
+    set("BAT0", "status", "Charging");
+    set("BAT0", "capacity", "56");
+    loop_.tick();
+    EXPECT_EQ(takeEvents(), Events{"state charging@56"});
+    EXPECT_EQ(loop_.liveTimers(), 0u);
 
-        supply.setMonitoringEnabled(true);
-    }
+    supply.setMonitoringEnabled(true);
+    supply_.reset();
     EXPECT_EQ(loop_.liveTimers(), 0u) << "a destroyed source leaves no timer behind";
+}
+
+TEST_F(SysfsTree, ReportedPowerIsTheKernelsOwnFigure) {
+    struct Case {
+        std::string power, current, voltage;
+        std::optional<double> watts;
+    };
+    const std::vector<Case> table = {
+        {"", "", "", std::nullopt},
+        {"31200000", "", "", 31.2},
+        {"-31200000", "", "", 31.2},  // some drivers sign the direction
+        {"", "850000", "3950000", 3.3575},
+        {"", "-850000", "3950000", 3.3575},
+        {"", "850000", "0", std::nullopt},
+        {"", "850000", "", std::nullopt},
+        {"", "999999999999", "3950000", std::nullopt},
+        {"5000000000000", "850000", "3950000", std::nullopt},  // an absurd power is not replaced
+        {"junk", "", "", std::nullopt},
+    };
+    const auto supply = source();
+    for (const Case& c : table) {
+        addBattery("BAT0", "50", "Charging");
+        for (const char* name : {"power_now", "current_now", "voltage_now"}) {
+            remove(std::string("class/power_supply/BAT0/") + name);
+        }
+        if (!c.power.empty()) set("BAT0", "power_now", c.power);
+        if (!c.current.empty()) set("BAT0", "current_now", c.current);
+        if (!c.voltage.empty()) set("BAT0", "voltage_now", c.voltage);
+        const auto watts = supply.reportedWatts();
+        EXPECT_NEAR(watts.value_or(-1), c.watts.value_or(-1), 1e-9) << c.power << "/" << c.current;
+    }
+}
+
+TEST_F(SysfsTree, DesignFiguresAreWholePositiveNumbersOrNothing) {
+    set("BAT0", "type", "Battery");
+    set("BAT0", "charge_full_design", "3000000");
+    set("BAT0", "energy_full_design", "57000000");
+    set("BAT0", "voltage_min_design", "11580000");
+    EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs()), (BatteryDesign{3000000, 57000000, 11580000}));
+    EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs(), "BAT0").energyFullDesign, 57000000);
+    EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs(), "../BAT0"), BatteryDesign{});
+    EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs(), "BAT9"), BatteryDesign{});
+
+    for (const std::string& bad :
+         {std::string(), std::string("-3000000"), std::string("0"), std::string("3.5e6"),
+          std::string("lots"), std::string("99999999999999999999999"), std::string(5000, '9')}) {
+        set("BAT0", "charge_full_design", bad);
+        EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs()).chargeFullDesign, std::nullopt) << bad;
+    }
+    remove("class/power_supply/BAT0/voltage_min_design");
+    fs::create_directory(sysfs().powerSupplies() / "BAT0/voltage_min_design");
+    EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs()).voltageMinDesign, std::nullopt);
+}
+
+TEST_F(SysfsTree, TheDeviceTreeComesFirstThenDmiThenUname) {
+    EXPECT_EQ(identity().origin, ModelOrigin::Uname);
+    EXPECT_EQ(identity().identifier, UnameModelSource().modelIdentifier());
+
+    dmi("LENOVO", "20XW0055GE", "ThinkPad X1 Carbon Gen 9");
+    EXPECT_EQ(identity().origin, ModelOrigin::Dmi);
+    EXPECT_EQ(identity().name, "LENOVO ThinkPad X1 Carbon Gen 9");
+    EXPECT_EQ(identity().identifier, "LENOVO 20XW0055GE");
+
+    write("firmware/devicetree/base/model", std::string("Pine64 PinePhone (1.2)\0", 23), true);
+    EXPECT_EQ(identity().origin, ModelOrigin::DeviceTree);
+    EXPECT_EQ(identity().name, "Pine64 PinePhone (1.2)");
+    EXPECT_EQ(identity().identifier, "Pine64 PinePhone (1.2)");
+}
+
+TEST_F(SysfsTree, DmiNamesTheModelAndSkipsPlaceholders) {
+    std::string longName;
+    while (longName.size() < 300) longName += "ab";
+    // An empty name: the model falls back to uname. The name doubles as the identifier.
+    const std::vector<std::array<std::string, 4>> table = {
+        {"Dell Inc.", "XPS 13 9310", "", "Dell Inc. XPS 13 9310"},
+        // The vendor is not said twice.
+        {"HP", "HP EliteBook 840 G8 Notebook PC", "SBKPF", "HP EliteBook 840 G8 Notebook PC"},
+        {"To be filled by O.E.M.", "To Be Filled By O.E.M.", "To be filled by O.E.M.", ""},
+        {"System manufacturer", "System Product Name", "System Version", ""},
+        {"Default string", "B450M DS3H", "Default string", "B450M DS3H"},
+        {"LENOVO", "20XW0055GE", "Not Applicable", "LENOVO 20XW0055GE"},
+        {"Framework", "0000000000", "A6", "Framework A6"},
+        {"  ACME\tLabs ", "Rocket\x01\xc3\xa9 9", "", "ACME Labs Rocket ?? 9"},
+        {"Vendor", std::string(5000, 'a') + "b", "", ""},  // beyond 4 KiB: unreadable
+        {"Vendor", longName, "", "Vendor " + longName.substr(0, 128)},
+    };
+    for (const auto& [vendor, product, version, name] : table) {
+        dmi(vendor, product, version);
+        const ModelIdentity id = identity();
+        EXPECT_EQ(id.origin, name.empty() ? ModelOrigin::Uname : ModelOrigin::Dmi) << product;
+        if (name.empty()) continue;
+        EXPECT_EQ(id.name, name);
+        EXPECT_EQ(id.identifier, name);
+    }
 }
 
 }  // namespace

@@ -8,40 +8,25 @@
 namespace voltaro {
 namespace {
 
-TEST(VirtualTime, TimersFireAtTheirTimesInSchedulingOrder) {
+TEST(VirtualTime, TimersFireAtTheirTimesInSchedulingOrderWithoutDrift) {
     VirtualTime loop(100.0);
     std::vector<std::string> fired;
     loop.scheduleOnce(5, [&] { fired.push_back("b@" + std::to_string(loop.now())); });
     loop.scheduleOnce(2, [&] { fired.push_back("a@" + std::to_string(loop.now())); });
     loop.scheduleOnce(5, [&] { fired.push_back("c"); });
-    loop.run();
-    EXPECT_EQ(fired, (std::vector<std::string>{"a@102.000000", "b@105.000000", "c"}));
-    EXPECT_EQ(loop.now(), 105.0);
-}
-
-TEST(VirtualTime, RepeatingTimersDoNotDriftAndStopWhenInvalidated) {
-    VirtualTime loop(0.0);
+    loop.advanceBy(1.99);
+    EXPECT_TRUE(fired.empty());
+    loop.advanceBy(0.01);
+    EXPECT_EQ(fired, std::vector<std::string>{"a@102.000000"});
     std::vector<double> times;
-    std::shared_ptr<Timer> timer;
-    timer = loop.scheduleRepeating(0.1, [&] {
+    std::shared_ptr<Timer> timer = loop.scheduleRepeating(0.1, [&] {
         times.push_back(loop.now());
         if (times.size() == 1000) timer->invalidate();
     });
     loop.run();
+    EXPECT_EQ(fired, (std::vector<std::string>{"a@102.000000", "b@105.000000", "c"}));
     ASSERT_EQ(times.size(), 1000u);
-    EXPECT_DOUBLE_EQ(times.back(), 100.0);
-    EXPECT_FALSE(timer->isValid());
-}
-
-TEST(VirtualTime, AdvanceRunsOnlyWhatIsDue) {
-    VirtualTime loop(0.0);
-    int fired = 0;
-    loop.scheduleOnce(10, [&] { ++fired; });
-    loop.advanceBy(9.99);
-    EXPECT_EQ(fired, 0);
-    loop.advanceBy(0.01);
-    EXPECT_EQ(fired, 1);
-    EXPECT_DOUBLE_EQ(loop.now(), 10.0);
+    EXPECT_DOUBLE_EQ(times.back(), 202.0);
 }
 
 TEST(VirtualTime, WaitsForWorkOnOtherThreadsBeforeMovingOn) {
@@ -61,9 +46,7 @@ TEST(VirtualTime, WaitsForWorkOnOtherThreadsBeforeMovingOn) {
 }
 
 TEST(SystemMainLoop, RunsPostedTasksAndScaledTimers) {
-    // 1000 times faster than real time: a 50 s timer is due after 50 ms. The loop waits for the
-    // worker's post however late it comes, and no timer fires before its time on the loop's clock;
-    // nothing here depends on how fast the machine is.
+    // 1000 times faster than real time: a 50 s timer is due after 50 ms of real time.
     SystemMainLoop loop(1000.0, 0.0);
     bool posted = false;
     double firedAt = -1;
@@ -77,16 +60,6 @@ TEST(SystemMainLoop, RunsPostedTasksAndScaledTimers) {
     worker.join();
     EXPECT_TRUE(posted);
     EXPECT_GE(firedAt, 50.0);
-}
-
-TEST(SystemMainLoop, QuitEndsTheRun) {
-    SystemMainLoop loop;
-    int ticks = 0;
-    loop.scheduleRepeating(0.001, [&] {
-        if (++ticks == 3) loop.quit();
-    });
-    loop.run();
-    EXPECT_EQ(ticks, 3);
 }
 
 }  // namespace

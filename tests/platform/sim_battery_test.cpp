@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 #include "platform/sim/replay_battery.h"
 #include "platform/sim/session_script.h"
@@ -46,22 +47,21 @@ TEST(SessionScript, LeadingStateAndLevelLinesSetTheStartingBattery) {
 }
 
 TEST(SessionScript, MalformedLinesNameTheFileAndLine) {
-    EXPECT_EQ(errorOf("0,state,charging\nx,level,0.5\n"),
-              "test.script:2: the time is not a number of seconds");
-    EXPECT_EQ(errorOf("5,start\n4,stop\n"), "test.script:2: the time goes backwards");
-    EXPECT_EQ(errorOf("-1,start\n"), "test.script:1: the time is negative");
-    EXPECT_NE(errorOf("0,state,plugged\n").find("test.script:1: unknown state"), std::string::npos);
-    EXPECT_NE(errorOf("0,level,1.5\n").find("test.script:1: the level"), std::string::npos);
-    EXPECT_NE(errorOf("0,level,\n").find("test.script:1:"), std::string::npos);
-    EXPECT_NE(errorOf("0,start,now\n").find("test.script:1: expected"), std::string::npos);
-    EXPECT_NE(errorOf("0,jump\n").find("unknown event"), std::string::npos);
-    EXPECT_NE(errorOf("0\n").find("the event is missing"), std::string::npos);
-    EXPECT_NE(errorOf("nan,start\n").find("not a number"), std::string::npos);
-    EXPECT_NE(errorOf("1e999,start\n").find("not a number"), std::string::npos);
+    const std::pair<const char*, const char*> cases[] = {
+        {"0,state,charging\nx,level,0.5\n", "test.script:2: the time is not a number of seconds"},
+        {"5,start\n4,stop\n", "test.script:2: the time goes backwards"},
+        {"-1,start\n", "test.script:1: the time is negative"},
+        {"0,state,plugged\n", "test.script:1: unknown state"},
+        {"0,level,1.5\n", "test.script:1: the level"},
+        {"0,level,\n", "test.script:1:"},
+        {"0,start,now\n", "test.script:1: expected"},
+        {"0,jump\n", "test.script:1: unknown event"},
+        {"0\n", "test.script:1: the event is missing"},
+        {"nan,start\n", "test.script:1: the time is not a number"},
+        {"1e999,start\n", "test.script:1: the time is not a number"},
+    };
+    for (const auto& [text, error] : cases) EXPECT_EQ(errorOf(text).rfind(error, 0), 0u) << text;
     EXPECT_EQ(errorOf(""), "");
-}
-
-TEST(SessionScript, AMissingFileIsAnError) {
     EXPECT_THROW(loadSessionScript("/nonexistent/voltaro.script"), ScriptError);
 }
 
@@ -91,6 +91,9 @@ TEST(SimulatedBattery, ChargesInOnePercentStepsAndTapersAbove80) {
     EXPECT_NEAR(battery.secondsForStepFrom(50), 27.16, 1e-9);
     EXPECT_GT(battery.secondsForStepFrom(90), battery.secondsForStepFrom(80));
     EXPECT_NEAR(battery.secondsForStepFrom(100), 2 * 27.16, 1e-9);
+    // A charger above the model's 30 W charges at 30 W.
+    SimulatedBattery fast(loop, {100.0, 0.5f, 2716, 30});
+    EXPECT_NEAR(fast.secondsForStepFrom(50), 27.16 * 18 / 30, 1e-9);
 
     std::vector<float> levels;
     battery.onLevelChanged([&] { levels.push_back(battery.level()); });
@@ -102,13 +105,6 @@ TEST(SimulatedBattery, ChargesInOnePercentStepsAndTapersAbove80) {
     EXPECT_FLOAT_EQ(levels.front(), 0.79f);
     EXPECT_FLOAT_EQ(levels.back(), 1.0f);
     EXPECT_TRUE(full);
-}
-
-TEST(SimulatedBattery, AChargerAboveTheModelMaximumIsLimited) {
-    VirtualTime loop(0.0);
-    SimulatedBattery fast(loop, {100.0, 0.5f, 2716, 20});
-    SimulatedBattery twenty(loop, {20.0, 0.5f, 2716, 20});
-    EXPECT_DOUBLE_EQ(fast.secondsForStepFrom(50), twenty.secondsForStepFrom(50));
 }
 
 }  // namespace
