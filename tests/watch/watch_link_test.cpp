@@ -7,6 +7,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/charge_test_session.h"
@@ -18,6 +19,7 @@
 #include "support/fake_battery.h"
 #include "support/recording_session_view.h"
 #include "support/recording_watch_channel.h"
+#include "support/temp_dir.h"
 #include "watch/battery_message.h"
 
 namespace voltaro {
@@ -30,7 +32,6 @@ using testing::LogCapture;
 using testing::RecordingSessionView;
 using testing::RecordingWatchChannel;
 using testing::runUntil;
-using testing::TempDir;
 
 json message(const std::string& level, const std::string& state, const std::string& model) {
     return {{"level", level}, {"state", state}, {"model", model}};
@@ -40,33 +41,30 @@ TEST(BatteryMessage, FollowsTheDeviceAsItIsNow) {
     const FixedModelSource model("iPhone14,5");
     FakeBattery battery;
     const Device device(model, battery);
-
-    battery.set(BatteryState::Charging, 0.8f);
-    EXPECT_EQ(batteryMessage(device), message("80", "1", "iPhone 13"));
-    battery.set(BatteryState::Full, 1.0f);
-    EXPECT_EQ(batteryMessage(device), message("100", "1", "iPhone 13"));
-    battery.set(BatteryState::Unplugged, 0.42f);
-    EXPECT_EQ(batteryMessage(device), message("42", "0", "iPhone 13"));
-    battery.set(BatteryState::Unknown, 0.05f);
-    EXPECT_EQ(batteryMessage(device), message("5", "1", "iPhone 13"));
+    // The state is "0" only while unplugged.
+    const std::tuple<BatteryState, float, json> cases[] = {
+        {BatteryState::Charging, 0.8f, message("80", "1", "iPhone 13")},
+        {BatteryState::Full, 1.0f, message("100", "1", "iPhone 13")},
+        {BatteryState::Unplugged, 0.42f, message("42", "0", "iPhone 13")},
+        {BatteryState::Unknown, 0.05f, message("5", "1", "iPhone 13")},
+    };
+    for (const auto& [state, level, expected] : cases) {
+        battery.set(state, level);
+        EXPECT_EQ(batteryMessage(device), expected);
+    }
 }
 
 TEST(BatteryMessage, TheLevelIsTruncatedAndNeverNegative) {
-    EXPECT_EQ(watchLevelText(0.576f), "57");
-    EXPECT_EQ(watchLevelText(0.57f), "57");  // 0.57f is a little under 0.57, but x100 rounds up
-    EXPECT_EQ(watchLevelText(0.999f), "99");
-    EXPECT_EQ(watchLevelText(0.0f), "0");
-    EXPECT_EQ(watchLevelText(-0.004f), "0");
-    // An unknown level reads as 100: the watch application only takes digits.
-    EXPECT_EQ(watchLevelText(kUnknownBatteryLevel), "100");
-    EXPECT_EQ(watchLevelText(std::numeric_limits<float>::quiet_NaN()), "0");
-}
-
-TEST(BatteryMessage, StateIsZeroOnlyWhileUnplugged) {
-    EXPECT_EQ(watchStateText(BatteryState::Unplugged), "0");
-    EXPECT_EQ(watchStateText(BatteryState::Unknown), "1");
-    EXPECT_EQ(watchStateText(BatteryState::Charging), "1");
-    EXPECT_EQ(watchStateText(BatteryState::Full), "1");
+    const std::pair<float, const char*> cases[] = {
+        {0.576f, "57"},
+        {0.57f, "57"},  // a little under 0.57, but x100 rounds up
+        {0.999f, "99"},
+        {0.0f, "0"},
+        {-0.004f, "0"},
+        {kUnknownBatteryLevel, "100"},  // the watch application only takes digits
+        {std::numeric_limits<float>::quiet_NaN(), "0"},
+    };
+    for (const auto& [level, text] : cases) EXPECT_EQ(watchLevelText(level), text) << level;
 }
 
 TEST(WatchLink, PushesOnlyToAPairedWatchThatHasTheApplication) {
@@ -131,7 +129,7 @@ private:
 // The whole road: a level change processed by the test session reaches a companion over the
 // socket, and the companion's question is answered from the device.
 TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
-    TempDir temp;
+    testing::TempDir temp;
     SystemMainLoop loop;
     const FixedModelSource model("iPhone14,5");
     FakeBattery battery;
@@ -139,7 +137,7 @@ TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
     Device device(model, battery);
 
     SocketWatchChannel::Settings settings;
-    settings.socketPath = temp.path() + "/watch.sock";
+    settings.socketPath = (temp.path() / "link" / "watch.sock").string();
     SocketWatchChannel channel(loop, settings);
     const WatchLink link(channel, device);
     ASSERT_TRUE(channel.activate());

@@ -4,8 +4,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +19,8 @@
 #include "platform/socket/watch_companion.h"
 #include "platform/socket/watch_test_support.h"
 #include "platform/system_main_loop.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
 
 namespace voltaro {
 namespace {
@@ -28,7 +30,6 @@ using nlohmann::json;
 using testing::LogCapture;
 using testing::RawClient;
 using testing::runUntil;
-using testing::TempDir;
 
 mode_t modeOf(const std::string& path) {
     struct stat status {};
@@ -43,7 +44,7 @@ protected:
         s.socketPath = directory() + "/watch.sock";
         return s;
     }
-    std::string directory() const { return temp.path() + "/link"; }
+    std::string directory() const { return (temp.path() / "link").string(); }
 
     // Starts a channel whose companions' messages get `answer` as their reply.
     SocketWatchChannel& start(SocketWatchChannel::Settings s, json answer = {{"ok", "1"}}) {
@@ -73,7 +74,7 @@ protected:
 
     const std::thread::id mainThread = std::this_thread::get_id();
     LogCapture logs{log::Category::Watch};
-    TempDir temp;
+    testing::TempDir temp;
     SystemMainLoop loop;
     std::unique_ptr<SocketWatchChannel> channel;
     std::vector<json> received;
@@ -123,11 +124,9 @@ TEST_F(SocketWatchChannelTest, ALiveServerKeepsItsSocketAndAStaleOneIsReplaced) 
         EXPECT_FALSE(none.connected());
     }
     const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
     const std::string path = directory() + "/watch.sock";
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const sockaddr_un address = testing::unixAddress(path);
+    ASSERT_EQ(bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     close(stale);
 
     SocketWatchChannel third(loop, settings());
@@ -185,33 +184,23 @@ TEST_F(SocketWatchChannelTest, AcceptsAgainByItselfAfterRunningOutOfFileDescript
     waitUntilPaired(true);
 }
 
-TEST_F(SocketWatchChannelTest, PushesReachOnlyPairedCompanions) {
-    start(settings());
+TEST_F(SocketWatchChannelTest, MessagesAreAnsweredWithTheirIdAndPushesReachOnlyPairedCompanions) {
+    start(settings(), {{"level", "57"}});
     RawClient paired(channel->socketPath());
     RawClient unpaired(channel->socketPath());
     ASSERT_TRUE(paired.write("{\"hello\":\"watch\"}\n"));
     waitUntilPaired(true);
-
     channel->sendMessage({{"level", "80"}}, nullptr, nullptr);
     EXPECT_EQ(nextLine(paired), json::parse(R"({"message":{"level":"80"}})"));
 
     // Lines to one companion keep their order: had the push gone to the unpaired one, it would
-    // arrive before this reply.
-    ASSERT_TRUE(unpaired.write("{\"id\":5,\"message\":{}}\n"));
-    EXPECT_EQ(nextLine(unpaired), json::parse(R"({"id":5,"reply":{"ok":"1"}})"));
-}
-
-TEST_F(SocketWatchChannelTest, EveryMessageIsAnsweredWithItsId) {
-    start(settings(), {{"level", "57"}, {"state", "1"}, {"model", "iPhone 13"}});
-    RawClient companion(channel->socketPath());
-    ASSERT_TRUE(companion.write("{\"id\":7,\"message\":{}}\n"));
-    EXPECT_EQ(nextLine(companion),
-              json::parse(R"({"id":7,"reply":{"level":"57","state":"1","model":"iPhone 13"}})"));
-    ASSERT_TRUE(companion.write("{\"id\":\"x\",\"message\":\"anything\"}\r\n"));
-    EXPECT_EQ(nextLine(companion)["id"], "x");
-    ASSERT_TRUE(companion.write("{\"message\":[1,2]}\n"));
-    EXPECT_EQ(nextLine(companion),
-              json::parse(R"({"reply":{"level":"57","state":"1","model":"iPhone 13"}})"));
+    // arrive before these replies.
+    ASSERT_TRUE(unpaired.write("{\"id\":7,\"message\":{}}\n"));
+    EXPECT_EQ(nextLine(unpaired), json::parse(R"({"id":7,"reply":{"level":"57"}})"));
+    ASSERT_TRUE(unpaired.write("{\"id\":\"x\",\"message\":\"anything\"}\r\n"));
+    EXPECT_EQ(nextLine(unpaired)["id"], "x");
+    ASSERT_TRUE(unpaired.write("{\"message\":[1,2]}\n"));
+    EXPECT_EQ(nextLine(unpaired), json::parse(R"({"reply":{"level":"57"}})"));
     EXPECT_EQ(received, (std::vector<json>{json::object(), "anything", json::array({1, 2})}));
 }
 
@@ -221,7 +210,8 @@ TEST_F(SocketWatchChannelTest, MalformedAndOversizedLinesAreDroppedWithOneDebugL
     const std::string padding(70 * 1024, 'x');
     ASSERT_TRUE(companion.write("garbage\n"));
     ASSERT_TRUE(companion.write("[1]\n"));
-    ASSERT_TRUE(companion.write("{\"message\":" + std::string(40, '[') + std::string(40, ']') + "}\n"));
+    ASSERT_TRUE(
+        companion.write("{\"message\":" + std::string(40, '[') + std::string(40, ']') + "}\n"));
     ASSERT_TRUE(companion.write("{\"id\":1,\"message\":{\"pad\":\"" + padding + "\"}}\n"));
     ASSERT_TRUE(companion.write(padding + "\n"));
     ASSERT_TRUE(companion.write("{\"id\":2,\"message\":{}}\n"));
@@ -335,8 +325,8 @@ TEST_F(SocketWatchChannelTest, TheCompanionAsksAndWaitsWithATimeOut) {
 }
 
 TEST(WatchCompanion, ReportsWhyItCouldNotConnect) {
-    TempDir temp;
-    WatchCompanion companion(temp.path() + "/nobody.sock");
+    testing::TempDir temp;
+    WatchCompanion companion((temp.path() / "nobody.sock").string());
     std::string error;
     EXPECT_FALSE(companion.connect(&error));
     EXPECT_NE(error.find("nobody.sock"), std::string::npos);
@@ -344,16 +334,15 @@ TEST(WatchCompanion, ReportsWhyItCouldNotConnect) {
 }
 
 TEST(WatchSocketPath, FollowsTheRuntimeDirectory) {
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
-    setenv("XDG_RUNTIME_DIR", "/run/user/1234", 1);
-    EXPECT_EQ(defaultWatchSocketPath(), "/run/user/1234/voltaro/watch.sock");
     const std::string fallback = "/tmp/voltaro-" + std::to_string(getuid()) + "/watch.sock";
-    setenv("XDG_RUNTIME_DIR", "relative", 1);
-    EXPECT_EQ(defaultWatchSocketPath(), fallback);
-    unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(defaultWatchSocketPath(), fallback);
-    if (saved) setenv("XDG_RUNTIME_DIR", saved->c_str(), 1);
+    const std::pair<std::optional<std::string>, std::string> cases[] = {
+        {"/run/user/1234", "/run/user/1234/voltaro/watch.sock"},
+        {"relative", fallback},
+        {std::nullopt, fallback}};
+    for (const auto& [runtime, path] : cases) {
+        const testing::ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(defaultWatchSocketPath(), path);
+    }
 }
 
 TEST(WatchLine, ObjectsNestedPastTheLimitAreRefused) {
@@ -361,9 +350,11 @@ TEST(WatchLine, ObjectsNestedPastTheLimitAreRefused) {
     const auto nested = [](int depth) {
         return "{\"message\":" + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
     };
-    const std::pair<int, bool> cases[] = {
-        {1 + 1, true}, {kWatchMaxLineDepth, true}, {kWatchMaxLineDepth + 1, false}, {999, false},
-        {30000, false}};
+    const std::pair<int, bool> cases[] = {{1 + 1, true},
+                                          {kWatchMaxLineDepth, true},
+                                          {kWatchMaxLineDepth + 1, false},
+                                          {999, false},
+                                          {30000, false}};
     for (const auto& [depth, accepted] : cases) {
         EXPECT_EQ(parseWatchLine(nested(depth)).has_value(), accepted) << depth;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
-// Helpers for tests of the watch link: a temporary socket directory, a raw line client and a
-// capture of the diagnostic lines.
+// Helpers for tests of the watch link: a raw line client and a capture of the diagnostic lines.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,12 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,29 +19,14 @@
 
 namespace voltaro::testing {
 
-// A fresh directory removed with everything in it at the end. Short, as socket paths must be.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vw-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+inline sockaddr_un unixAddress(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    return address;
+}
 
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// A companion speaking the line protocol by hand, without threads: pump() reads what has arrived,
-// so a test can poll for lines from the main loop.
+// A companion speaking the line protocol by hand, without threads, polled from the main loop.
 class RawClient {
 public:
     explicit RawClient(const std::string& path, int receiveBufferBytes = 0) {
@@ -53,10 +34,8 @@ public:
         if (receiveBufferBytes > 0) {
             setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof receiveBufferBytes);
         }
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        const sockaddr_un address = unixAddress(path);
+        connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
         fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
     }
     ~RawClient() { close(fd_); }
@@ -82,7 +61,6 @@ public:
         return true;
     }
 
-    // Reads what is there; false once the application has closed the link.
     bool pump() {
         char buffer[4096];
         for (;;) {
@@ -96,7 +74,6 @@ public:
         }
     }
 
-    // The next complete line, if one has arrived.
     std::optional<std::string> nextLine() {
         pump();
         const std::size_t newline = received_.find('\n');
