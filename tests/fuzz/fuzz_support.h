@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers shared by the fuzz targets. Each target is one LLVMFuzzerTestOneInput; the ordinary test
-// build links every target into one program that replays the kept inputs (replay_main.cpp).
+// Shared by the fuzz targets. A target is `VOLTARO_FUZZ(bytes) { ... }`: a libFuzzer entry point,
+// which the ordinary test build renames and links into one program that replays the kept inputs.
 
 #include <unistd.h>
 
@@ -10,63 +10,55 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
+#include <initializer_list>
 #include <string_view>
-#include <vector>
+
+#define VOLTARO_FUZZ(bytes)                                                   \
+    static void fuzzOneInput(std::string_view bytes);                         \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
+        fuzzOneInput({reinterpret_cast<const char*>(data), size});            \
+        return 0;                                                             \
+    }                                                                         \
+    static void fuzzOneInput(std::string_view bytes)
 
 namespace voltaro::fuzz {
-
-inline std::string_view bytesOf(const uint8_t* data, size_t size) {
-    return {reinterpret_cast<const char*>(data), size};
-}
-
-// The input cut at each `separator`; seeds put it between the files of one case.
-inline std::vector<std::string_view> partsOf(std::string_view bytes, std::string_view separator) {
-    std::vector<std::string_view> parts;
-    for (;;) {
-        const size_t at = bytes.find(separator);
-        parts.push_back(bytes.substr(0, at));
-        if (at == std::string_view::npos) return parts;
-        bytes.remove_prefix(at + separator.size());
-    }
-}
 
 // The separator between the files of one input.
 inline constexpr std::string_view kFileSeparator = "\n@@@@\n";
 
-// A directory of this process's own, emptied before each input and removed at exit.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "voltaro-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-    // Removes what the last input left behind.
-    void clear() const {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(path_, ignored)) {
-            std::filesystem::remove_all(entry.path(), ignored);
+// A directory of this process's own, emptied for each input, holding the parts of `bytes` cut at
+// kFileSeparator as `files` (the last file takes the rest). Removed at exit.
+inline const std::filesystem::path& scratchFiles(std::string_view bytes,
+                                                 std::initializer_list<const char*> files) {
+    namespace fs = std::filesystem;
+    static const struct Scratch {
+        Scratch() {
+            std::string pattern = (fs::temp_directory_path() / "voltaro-fuzz-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+            path = pattern;
         }
+        ~Scratch() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+        fs::path path;
+    } scratch;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(scratch.path, ignored)) {
+        fs::remove_all(entry.path(), ignored);
     }
-
-    void write(const std::filesystem::path& relative, std::string_view bytes) const {
-        const std::filesystem::path file = path_ / relative;
-        std::filesystem::create_directories(file.parent_path());
+    size_t left = files.size();
+    for (const char* name : files) {
+        const size_t end = --left == 0 ? std::string_view::npos : bytes.find(kFileSeparator);
+        const fs::path file = scratch.path / name;
+        fs::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            .write(bytes.data(), static_cast<std::streamsize>(std::min(end, bytes.size())));
+        if (end == std::string_view::npos) break;
+        bytes.remove_prefix(end + kFileSeparator.size());
     }
-
-private:
-    std::filesystem::path path_;
-};
+    return scratch.path;
+}
 
 // A property that must hold whatever the input: a failure is a finding, like a crash.
 inline void check(bool holds, const char* what) {

@@ -8,29 +8,26 @@
 
 namespace {
 
-using namespace voltaro;
-
 // Answers every request at once with the same reply.
-class ReplyingClient final : public HttpClient {
+class ReplyingClient final : public voltaro::HttpClient {
 public:
-    HttpReply reply;
-    void send(HttpRequest, ReplyHandler onReply) override { onReply(reply); }
+    voltaro::HttpReply reply;
+    void send(voltaro::HttpRequest, ReplyHandler onReply) override { onReply(reply); }
 };
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const fuzz::ScratchDirectory scratch;
-    scratch.clear();
-    Paths::setDataDirectory(scratch.path());
-    if (size == 0) return 0;
-
+VOLTARO_FUZZ(bytes) {
+    using namespace voltaro;
+    Paths::setDataDirectory(fuzz::scratchFiles({}, {}));
+    if (bytes.empty()) return;
+    const auto flags = static_cast<uint8_t>(bytes[0]);
     constexpr long kStatuses[] = {200, 204, 205, 500};
     ReplyingClient http;
-    http.reply.status = kStatuses[data[0] % 4];
-    http.reply.body = std::string(fuzz::bytesOf(data + 1, size - 1));
+    http.reply.status = kStatuses[flags % 4];
+    http.reply.body = std::string(bytes.substr(1));
     http.reply.json = readJsonReply(http.reply.status, http.reply.body);
-    const std::string languageFlag(1, static_cast<char>('1' + (data[0] >> 2) % 5));
+    const std::string languageFlag(1, static_cast<char>('1' + (flags >> 2) % 5));
 
     std::vector<BrandRecord> stored;
     const Utility utility(
@@ -41,15 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
          },
          [&] { return languageFlag; }, [] { return std::string(36, 'A'); },
          [] { return std::string("model"); }});
-
     bool catalogueWritten = false;
     utility.fetchBrandList([&] { catalogueWritten = true; });
-    if (catalogueWritten) {
-        fuzz::check(loadBrandCatalogue() == stored, "the stored brand list reads back otherwise");
-    }
+    fuzz::check(!catalogueWritten || loadBrandCatalogue() == stored,
+                "the stored brand list reads back otherwise");
     utility.uploadTestResult({{"watt", 12.5}}, "1,2", "50,51", [](const std::string&, float watt) {
         fuzz::check(watt == 12.5f, "the result's watt changed");
     });
     utility.uploadChargerConfig({{"starttime", 1.0}}, [] {});
-    return 0;
 }

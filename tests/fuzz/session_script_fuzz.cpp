@@ -6,16 +6,16 @@
 #include "platform/sim/replay_battery.h"
 #include "platform/sim/virtual_time.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+VOLTARO_FUZZ(bytes) {
     using namespace voltaro;
-    std::istringstream input{std::string(fuzz::bytesOf(data, size))};
+    std::istringstream input{std::string(bytes)};
     SessionScript script;
     try {
         script = parseSessionScript(input, "fuzz");
     } catch (const ScriptError& error) {
         fuzz::check(std::string_view(error.what()).starts_with("fuzz:"),
                     "an error without a place");
-        return 0;
+        return;
     }
     const size_t events = script.events.size();
     VirtualTime loop;
@@ -36,5 +36,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     battery.play();
     loop.run();
     fuzz::check(finished && seen == events, "the script did not play to its end");
-    return 0;
 }
