@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "engine/monitor_start_time.h"
-#include "platform/log.h"
 #include "platform/model_source.h"
 #include "platform/sim/virtual_time.h"
 #include "support/fake_battery.h"
+#include "support/log_capture.h"
 #include "support/recording_session_view.h"
 
 namespace voltaro {
@@ -209,17 +209,11 @@ TEST_F(SessionTest, StartAfterAFinishedTestKeepsTheEarlierSamples) {
 }
 
 TEST_F(SessionTest, AJumpPastThePlaceholderFailsAndSavesOnce) {
-    std::vector<std::string> lines;
-    log::setSink(
-        [](log::Category, std::string_view line, void* context) {
-            static_cast<std::vector<std::string>*>(context)->emplace_back(line);
-        },
-        &lines);
+    const testing::LogCapture logs(log::Category::Engine);
     load(BatteryState::Charging, 0.5f);  // placeholder 51 at +60
     press();
     levelAt(10, 0.53f);  // second sample at +10, before the placeholder's time
-    log::setSink(nullptr, nullptr);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "this is happened"), lines.end());
+    EXPECT_EQ(logs.count("this is happened"), 1u);
     EXPECT_TRUE(view.failedShown);
     EXPECT_FALSE(session.isStart());
     ASSERT_EQ(handoffs.saved.size(), 1u);

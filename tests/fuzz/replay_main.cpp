@@ -1,6 +1,5 @@
-// Runs every kept input of every fuzz target once: the seeds (corpus/<target>/) and the inputs that
-// once failed (regressions/<target>/). Built with the ordinary tests, without libFuzzer, so that a
-// fixed fault stays fixed. Each target's entry point is renamed to voltaro_fuzz_<target> here.
+// Runs every kept input of every fuzz target once, the seeds (corpus/<target>/) and the inputs that
+// once failed (regressions/<target>/), so that a fixed fault stays fixed without libFuzzer.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

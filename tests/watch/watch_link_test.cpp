@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <future>
 #include <limits>
 #include <mutex>
 #include <string>
@@ -25,7 +23,6 @@
 namespace voltaro {
 namespace {
 
-using namespace std::chrono_literals;
 using nlohmann::json;
 using testing::FakeBattery;
 using testing::LogCapture;
@@ -126,8 +123,8 @@ private:
     WatchChannel& channel_;
 };
 
-// The whole road: a level change processed by the test session reaches a companion over the
-// socket, and the companion's question is answered from the device.
+// The whole road: a level change processed by the test session reaches a companion over the socket
+// (the terminal's watch tests ask the application over it).
 TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
     testing::TempDir temp;
     SystemMainLoop loop;
@@ -156,25 +153,17 @@ TEST(WatchLinkOverTheSocket, ProcessedLevelChangesArePushedToTheCompanion) {
     });
     ASSERT_TRUE(companion.connect());
     ASSERT_TRUE(runUntil(loop, [&] { return channel.isPaired(); }));
-    const auto pushCount = [&] {
+    const auto pushed = [&] {
         std::lock_guard lock(mutex);
-        return pushes.size();
+        return pushes;
     };
 
     battery.changeLevel(0.49f);   // below the last sample: ignored, nothing sent
     battery.changeLevel(0.52f);   // processed
     battery.changeLevel(0.576f);  // processed: the session rounds to 58, the watch reads 57
-    ASSERT_TRUE(runUntil(loop, [&] { return pushCount() >= 2; }));
-    {
-        std::lock_guard lock(mutex);
-        EXPECT_EQ(pushes, (std::vector<json>{message("52", "1", "iPhone 13"),
-                                             message("57", "1", "iPhone 13")}));
-    }
-
-    battery.set(BatteryState::Unplugged, 0.576f);
-    auto answer = std::async(std::launch::async, [&] { return companion.ask({}, 5s); });
-    ASSERT_TRUE(runUntil(loop, [&] { return answer.wait_for(0s) == std::future_status::ready; }));
-    EXPECT_EQ(answer.get(), message("57", "0", "iPhone 13"));
+    ASSERT_TRUE(runUntil(loop, [&] { return pushed().size() >= 2; }));
+    EXPECT_EQ(pushed(), (std::vector<json>{message("52", "1", "iPhone 13"),
+                                           message("57", "1", "iPhone 13")}));
 }
 
 }  // namespace
