@@ -3,8 +3,10 @@
 
 #include "curve/charge_curve.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -17,74 +19,70 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr StepFigures kDefault{2716, 30};
 constexpr double kOneStepAMinute = 8.1;
 
-struct CurveCase {
-    const char* name;
-    std::vector<double> times;
-    std::vector<double> levels;
-    StepFigures figures;
-    std::vector<double> seconds;  // of the samples drawn
-    std::vector<double> drawnLevels;
-    std::vector<double> watts;  // of each step; NaN: no power
-    size_t leftOut;
-};
-
-class MakeChargeCurve : public ::testing::TestWithParam<CurveCase> {};
-
-TEST_P(MakeChargeCurve, DrawsTheReadableSamplesAndWorksOutEachStep) {
-    const CurveCase& c = GetParam();
-    const ChargeCurve curve = makeChargeCurve(c.times, c.levels, c.figures);
-    ASSERT_EQ(curve.samples.size(), c.seconds.size());
-    for (size_t i = 0; i < c.seconds.size(); ++i) {
-        EXPECT_EQ(curve.samples[i].seconds, c.seconds[i]) << i;
-        EXPECT_EQ(curve.samples[i].level, c.drawnLevels[i]) << i;
-    }
-    ASSERT_EQ(curve.steps.size(), c.watts.size());
-    for (size_t i = 0; i < c.watts.size(); ++i) {
-        EXPECT_EQ(curve.steps[i].fromSeconds, c.seconds[i]);
-        EXPECT_EQ(curve.steps[i].toSeconds, c.seconds[i + 1]);
-        if (std::isnan(c.watts[i])) {
-            EXPECT_FALSE(curve.steps[i].watts.has_value()) << i;
-        } else {
-            ASSERT_TRUE(curve.steps[i].watts.has_value()) << i;
-            EXPECT_NEAR(*curve.steps[i].watts, c.watts[i], 1e-4) << i;
+TEST(MakeChargeCurve, DrawsTheReadableSamplesAndWorksOutEachStep) {
+    struct Case {
+        const char* name;
+        std::vector<double> times;
+        std::vector<double> levels;
+        StepFigures figures;
+        std::vector<double> seconds;  // of the samples drawn
+        std::vector<double> drawnLevels;
+        std::vector<double> watts;  // of each step; NaN: no power
+        size_t leftOut;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"one sample", {5000}, {50}, kDefault, {0}, {50}, {}, 0},
+        {"two samples", {5000, 5060}, {50, 51}, kDefault, {0, 60}, {50, 51}, {kOneStepAMinute}, 0},
+        // Less than a whole second gives no result, as for the test itself.
+        {"equal times", {5000, 5000.5, 5060.5}, {50, 51, 52}, kDefault,
+         {0, 0.5, 60.5}, {50, 51, 52}, {kNaN, kOneStepAMinute}, 0},
+        {"a level that falls", {5000, 5060}, {51, 50}, kDefault, {0, 60}, {51, 50},
+         {-kOneStepAMinute}, 0},
+        // A pack of 10 V: twice the power of the same rise at 5 V.
+        {"at the pack's voltage", {5000, 5060}, {50, 51}, StepFigures{2716, 100, 10},
+         {0, 60}, {50, 51}, {2 * kOneStepAMinute}, 0},
+        // Ten seconds a percent is 48.6 W: held to the cap, as the result is.
+        {"capped step", {5000, 5010}, {50, 51}, kDefault, {0, 10}, {50, 51}, {30}, 0},
+        {"unreadable values", {5000, kNaN, 1e300, 5060, 5030, kInf, 5120, 5180},
+         {50, 51, 51, 51, 52, 52, kNaN, 1e9}, kDefault, {0, 60}, {50, 51}, {kOneStepAMinute}, 6},
+        {"the longer list's extra entries", {5000, 5060, 5120}, {50, 51}, kDefault,
+         {0, 60}, {50, 51}, {kOneStepAMinute}, 1},
+        {"no battery", {5000, 5060}, {50, 51}, StepFigures{0, 30}, {0, 60}, {50, 51}, {kNaN}, 0},
+        {"an absurd battery", {5000, 5060}, {50, 51}, StepFigures{1000000000000, 30},
+         {0, 60}, {50, 51}, {kNaN}, 0},
+        {"no samples", {}, {}, kDefault, {}, {}, {}, 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChargeCurve curve = makeChargeCurve(c.times, c.levels, c.figures);
+        std::vector<double> seconds;
+        std::vector<double> levels;
+        std::vector<double> watts;
+        for (const CurveSample& sample : curve.samples) {
+            seconds.push_back(sample.seconds);
+            levels.push_back(sample.level);
         }
+        for (size_t i = 0; i < curve.steps.size(); ++i) {
+            watts.push_back(curve.steps[i].watts.value_or(kNaN));
+            EXPECT_EQ(curve.steps[i].fromSeconds, seconds.at(i));
+            EXPECT_EQ(curve.steps[i].toSeconds, seconds.at(i + 1));
+        }
+        EXPECT_EQ(seconds, c.seconds);
+        EXPECT_EQ(levels, c.drawnLevels);
+        EXPECT_THAT(watts, ::testing::Pointwise(::testing::NanSensitiveDoubleNear(1e-4), c.watts));
+        EXPECT_EQ(curve.leftOut, c.leftOut);
+        EXPECT_FALSE(curve.endsOnly);
     }
-    EXPECT_EQ(curve.leftOut, c.leftOut);
-    EXPECT_FALSE(curve.endsOnly);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MakeChargeCurve,
-    ::testing::Values(
-        CurveCase{"OneSample", {5000}, {50}, kDefault, {0}, {50}, {}, 0},
-        CurveCase{"TwoSamples", {5000, 5060}, {50, 51}, kDefault, {0, 60}, {50, 51},
-                  {kOneStepAMinute}, 0},
-        // Less than a whole second gives no result, as for the test itself.
-        CurveCase{"EqualTimes", {5000, 5000.5, 5060.5}, {50, 51, 52}, kDefault, {0, 0.5, 60.5},
-                  {50, 51, 52}, {kNaN, kOneStepAMinute}, 0},
-        CurveCase{"ALevelThatFalls", {5000, 5060}, {51, 50}, kDefault, {0, 60}, {51, 50},
-                  {-kOneStepAMinute}, 0},
-        // A pack of 10 V: twice the power of the same rise at 5 V.
-        CurveCase{"AtThePacksVoltage", {5000, 5060}, {50, 51}, StepFigures{2716, 100, 10},
-                  {0, 60}, {50, 51}, {2 * kOneStepAMinute}, 0},
-        // Ten seconds a percent is 48.6 W: held to the cap, as the result is.
-        CurveCase{"CappedStep", {5000, 5010}, {50, 51}, kDefault, {0, 10}, {50, 51}, {30}, 0},
-        CurveCase{"UnreadableValuesAreLeftOut",
-                  {5000, kNaN, 1e300, 5060, 5030, kInf, 5120, 5180},
-                  {50, 51, 51, 51, 52, 52, kNaN, 1e9},
-                  kDefault, {0, 60}, {50, 51}, {kOneStepAMinute}, 6},
-        CurveCase{"TheLongerListsExtraEntriesAreLeftOut", {5000, 5060, 5120}, {50, 51}, kDefault,
-                  {0, 60}, {50, 51}, {kOneStepAMinute}, 1},
-        CurveCase{"WithoutABatteryTheStepsHaveNoPower", {5000, 5060}, {50, 51}, StepFigures{0, 30},
-                  {0, 60}, {50, 51}, {kNaN}, 0},
-        CurveCase{"AnAbsurdBatteryIsNone", {5000, 5060}, {50, 51}, StepFigures{1000000000000, 30},
-                  {0, 60}, {50, 51}, {kNaN}, 0},
-        CurveCase{"NoSamples", {}, {}, kDefault, {}, {}, {}, 0}),
-    [](const auto& test) { return std::string(test.param.name); });
-
 TEST(CurveOfRecord, UsesTheKeptSamplesElseTheRecordsEnds) {
-    const TestRecord record = {{"starttime", 5000}, {"finishtime", 5600}, {"startlevel", 50},
-                               {"finishlevel", 60}, {"watt", 9.5}};
+    const TestRecord record = {{"starttime", 5000},
+                               {"finishtime", 5600},
+                               {"startlevel", 50},
+                               {"finishlevel", 60},
+                               {"watt", 9.5}};
     KeptSamples kept;
     kept.times = {5000, 5060, 5600};
     kept.levels = {50, 51, 60};
@@ -112,38 +110,36 @@ TEST(CurveOfRecord, UsesTheKeptSamplesElseTheRecordsEnds) {
     EXPECT_EQ(edited.leftOut, 1u);
 }
 
-struct AxisCase {
-    std::vector<double> seconds;
-    std::vector<double> levels;
-    std::vector<double> watts;
-    Axis time;  // lowest, highest, tickStep
-    Axis level;
-    Axis power;
-};
-
 TEST(AxesOf, CoverTheSamplesWithRoundTicks) {
-    const std::vector<AxisCase> cases = {
-        // One sample: a minute of time, ten percent of level, a watt of power.
-        {{0}, {100}, {}, {0, 60, 10, {}}, {90, 100, 2, {}}, {0, 1, 0.5, {}}},
-        {{0, 45}, {53, 54}, {8.1}, {0, 50, 10, {}}, {50, 60, 2, {}}, {0, 10, 5, {}}},
-        {{0, 1250}, {53, 80}, {17}, {0, 1500, 300, {}}, {50, 80, 10, {}}, {0, 20, 5, {}}},
-        {{0, 10800}, {0, 100}, {-8.1, 30}, {0, 10800, 1800, {}}, {0, 100, 20, {}},
-         {-10, 30, 10, {}}},
+    struct Case {
+        std::vector<double> seconds;
+        std::vector<double> levels;
+        std::vector<double> watts;
+        std::vector<double> time;  // lowest, highest, tick step
+        std::vector<double> level;
+        std::vector<double> power;
     };
-    for (const AxisCase& c : cases) {
+    const Case cases[] = {
+        // One sample: a minute of time, ten percent of level, a watt of power.
+        {{0}, {100}, {}, {0, 60, 10}, {90, 100, 2}, {0, 1, 0.5}},
+        {{0, 45}, {53, 54}, {8.1}, {0, 50, 10}, {50, 60, 2}, {0, 10, 5}},
+        {{0, 1250}, {53, 80}, {17}, {0, 1500, 300}, {50, 80, 10}, {0, 20, 5}},
+        {{0, 10800}, {0, 100}, {-8.1, 30}, {0, 10800, 1800}, {0, 100, 20}, {-10, 30, 10}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds.back());
         ChargeCurve curve;
-        for (size_t i = 0; i < c.seconds.size(); ++i) curve.samples.push_back({c.seconds[i], c.levels[i]});
+        for (size_t i = 0; i < c.seconds.size(); ++i) {
+            curve.samples.push_back({c.seconds[i], c.levels[i]});
+        }
         for (const double watts : c.watts) curve.steps.push_back({0, 1, watts});
         const CurveAxes axes = axesOf({&curve});
-        const std::pair<const Axis*, const Axis*> pairs[] = {
-            {&axes.time, &c.time}, {&axes.level, &c.level}, {&axes.power, &c.power}};
-        for (const auto& [got, want] : pairs) {
-            EXPECT_EQ(got->lowest, want->lowest) << c.seconds.back();
-            EXPECT_EQ(got->highest, want->highest) << c.seconds.back();
-            EXPECT_EQ(got->tickStep, want->tickStep) << c.seconds.back();
-            ASSERT_FALSE(got->ticks.empty());
-            EXPECT_EQ(got->ticks.front(), got->lowest);
-            EXPECT_EQ(got->ticks.back(), got->highest);
+        for (const auto& [got, want] :
+             {std::pair{axes.time, c.time}, {axes.level, c.level}, {axes.power, c.power}}) {
+            EXPECT_EQ((std::vector<double>{got.lowest, got.highest, got.tickStep}), want);
+            ASSERT_FALSE(got.ticks.empty());
+            EXPECT_EQ(got.ticks.front(), got.lowest);
+            EXPECT_EQ(got.ticks.back(), got.highest);
         }
     }
 }
@@ -173,38 +169,24 @@ TEST(TickTexts, ReadAlikeAlongAnAxis) {
     EXPECT_EQ(durationText(-1), "?");
 }
 
+// 10,000 samples zigzagging 50 to 60 and up to 100 at the very end, in 100 units of width.
 TEST(LevelLine, SpansTheAreaAndThinsToWhatCanBeSeen) {
-    ChargeCurve curve = makeChargeCurve({5000, 5600}, {50, 60}, kDefault);
-    CurveAxes axes = axesOf({&curve});
-    std::vector<PlotPoint> line = levelLine(curve, axes, PlotArea{200, 100});
-    ASSERT_EQ(line.size(), 2u);
-    EXPECT_DOUBLE_EQ(line[0].x, 0);
-    EXPECT_DOUBLE_EQ(line[0].y, 100);
-    EXPECT_DOUBLE_EQ(line[1].x, 200);
-    EXPECT_DOUBLE_EQ(line[1].y, 0);
-
-    // 10,000 samples zigzagging 50 to 60 and up to 100 at the very end, in 100 units of width.
     std::vector<double> times;
     std::vector<double> levels;
     for (int i = 0; i < 10000; ++i) {
         times.push_back(5000 + i);
         levels.push_back(i == 9999 ? 100 : 50 + (i % 2) * 10);
     }
-    curve = makeChargeCurve(times, levels, kDefault);
-    axes = axesOf({&curve});
-    line = levelLine(curve, axes, PlotArea{100, 50});
+    const ChargeCurve curve = makeChargeCurve(times, levels, kDefault);
+    const CurveAxes axes = axesOf({&curve});
+    const std::vector<PlotPoint> line = levelLine(curve, axes, PlotArea{100, 50});
     EXPECT_LE(line.size(), 404u);
-    double lowest = 0;
-    double highest = 50;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (i > 0) {
-            EXPECT_GE(line[i].x, line[i - 1].x);
-        }
-        lowest = std::max(lowest, line[i].y);
-        highest = std::min(highest, line[i].y);
-    }
-    EXPECT_DOUBLE_EQ(lowest, 50);  // level 50
-    EXPECT_DOUBLE_EQ(highest, 0);  // level 100
+    const auto byX = [](const PlotPoint& a, const PlotPoint& b) { return a.x < b.x; };
+    const auto byY = [](const PlotPoint& a, const PlotPoint& b) { return a.y < b.y; };
+    EXPECT_TRUE(std::is_sorted(line.begin(), line.end(), byX));
+    EXPECT_DOUBLE_EQ(std::min_element(line.begin(), line.end(), byY)->y, 0);   // level 100
+    EXPECT_DOUBLE_EQ(std::max_element(line.begin(), line.end(), byY)->y, 50);  // level 50
+    EXPECT_DOUBLE_EQ(line.front().x, 0);
     EXPECT_DOUBLE_EQ(line.back().x, 100 * 9999 / axes.time.highest);
 }
 

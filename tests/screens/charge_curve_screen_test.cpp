@@ -1,39 +1,27 @@
-// The charge curve screen over the history of tests/data/curve_history: three tests of one
-// device, the two newer with their samples kept.
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/paths.h"
-#include "platform/strings.h"
+#include "screen_fixture.h"
 #include "screens/charge_curve_vc.h"
 #include "store/history.h"
 #include "store/kept_samples.h"
-#include "support/recording_services.h"
-#include "support/temp_dir.h"
 
 namespace voltaro {
 namespace {
 
-using testing::RecordingServices;
-
 constexpr double kNewest = 818000000;
 constexpr double kOldest = 817000000;
 
-class ChargeCurveScreenTest : public ::testing::Test {
+// Over tests/data/curve_history: three tests of one device, the two newer with their samples.
+class ChargeCurveScreenTest : public testing::ScreenTest {
 protected:
     ChargeCurveScreenTest() {
         for (const char* file : {"history", "samples"}) {
-            std::filesystem::copy_file(std::string(VOLTARO_TEST_DATA_DIR) + "/curve_history/" + file,
-                                       dir.path() / file);
+            std::filesystem::copy_file(
+                std::string(VOLTARO_TEST_DATA_DIR) + "/curve_history/" + file,
+                dataDir.path() / file);
         }
-        Paths::setDataDirectory(dir.path());
-        setLanguage("en");
-    }
-    ~ChargeCurveScreenTest() override {
-        Paths::setDataDirectory({});
-        setLanguage("");
     }
     std::unique_ptr<ChargeCurveVC> open(ui::ScreenArguments arguments) {
         auto screen = std::make_unique<ChargeCurveVC>(services, arguments);
@@ -41,10 +29,6 @@ protected:
         screen->chartView.setSize(320, 200);
         return screen;
     }
-
-    testing::TempDir dir;
-    RecordingServices recorder;
-    ui::Services services = recorder.services();
 };
 
 TEST_F(ChargeCurveScreenTest, ShowsTheResultsFiguresChargerAndCurve) {

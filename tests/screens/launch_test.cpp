@@ -14,7 +14,6 @@
 namespace voltaro {
 namespace {
 
-using testing::MemoryPreferences;
 using testing::RecordingServices;
 
 TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
@@ -28,6 +27,7 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
     intro.flashImage.setSize(40, 80);
     intro.messageLabel.setAlpha(0);
     intro.v1Label.setAlpha(0);
+    intro.topView.addLayer({});  // its shading goes on top of what is there
 
     // The phone and its title slide; the line and the lightning jump.
     std::map<std::string, bool> animated;
@@ -37,9 +37,9 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
                                     {"flash", &intro.flashLeft}}) {
         constraint->subscribe([&, name] { animated[name] = recorder.insideAnimation; });
     }
-
     intro.viewDidLoad();
     intro.viewDidAppear();
+    EXPECT_EQ(intro.topView.layers().size(), 2u);
     EXPECT_EQ(animated, (std::map<std::string, bool>{
                             {"phone", true}, {"title", true}, {"line", false}, {"flash", false}}));
     EXPECT_EQ(intro.phoneLeft.constant(), 140);
@@ -54,19 +54,8 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
     ASSERT_TRUE(recorder.finishNextAnimation());
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"spring 1.600000", "spring 1.600000",
                                                         "present ViewController dissolve"}));
-    ASSERT_EQ(recorder.animations.size(), 2u);
-    EXPECT_EQ(recorder.animations[0].spring->dampingRatio, 0.8);
-    EXPECT_EQ(recorder.animations[0].spring->initialVelocity, 1.0);
-}
-
-TEST(IntroScreen, AddsItsShadingOnTopOfWhatIsThere) {
-    RecordingServices recorder;
-    ui::Services services = recorder.services();
-    InitViewController intro(services);
-    intro.view.setSize(400, 800);
-    intro.topView.addLayer({});
-    intro.viewDidLoad();
-    EXPECT_EQ(intro.topView.layers().size(), 2u);
+    EXPECT_EQ(recorder.animations.at(0).spring->dampingRatio, 0.8);
+    EXPECT_EQ(recorder.animations.at(0).spring->initialVelocity, 1.0);
 }
 
 TEST(EdgeShading, BandsFadeFromBlackToClearTowardsTheMiddle) {
@@ -95,26 +84,15 @@ TEST(BottomBorder, DrawsAOnePointLineAlongTheBottomEdge) {
     EXPECT_TRUE(field.clipsToBounds());
 }
 
-TEST(Transitions, ForwardFromTheRightAndBackFromTheLeft) {
-    RecordingServices recorder;
-    presentSlidingRight(recorder, "ChargerListVC", {123.5});
-    dismissSlidingLeft(recorder);
-    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"present ChargerListVC from-right",
-                                                        "dismiss from-left"}));
-    EXPECT_EQ(recorder.lastArguments.startTime, 123.5);
-}
-
 class RatingPromptTest : public ::testing::Test {
 protected:
-    RatingPrompt makePrompt() {
-        RatingPrompt prompt(preferences, clock, [this] { ++ratingPagesOpened; });
+    RatingPromptTest() {
         prompt.configure(AppDelegate::ratingSettings());
         prompt.setTexts("Enjoying it?", "Rate us");
-        return prompt;
     }
-    bool prompts(RatingPrompt& prompt, RatingPrompt::Answer answer = RatingPrompt::Answer::Later) {
+    bool prompts(RatingPrompt::Answer answer = RatingPrompt::Answer::Later) {
         bool shown = false;
-        prompt.check([&](const RatingPrompt::Prompt& p, std::function<void(RatingPrompt::Answer)> reply) {
+        prompt.check([&](const RatingPrompt::Prompt& p, auto reply) {
             shown = true;
             EXPECT_EQ(p.title, "Enjoying it?");
             EXPECT_TRUE(p.offersLater);
@@ -123,33 +101,31 @@ protected:
         return shown;
     }
 
-    MemoryPreferences preferences;
+    testing::MemoryPreferences preferences;
     VirtualTime clock{1000.0};
     int ratingPagesOpened = 0;
+    RatingPrompt prompt{preferences, clock, [this] { ++ratingPagesOpened; }};
 };
 
 TEST_F(RatingPromptTest, PromptsOnlyAfterSevenDaysAndTenLaunches) {
-    RatingPrompt prompt = makePrompt();
     for (int i = 0; i < 9; ++i) prompt.appLaunched();
     clock.advanceBy(8 * 86400.0);
-    EXPECT_FALSE(prompts(prompt));
+    EXPECT_FALSE(prompts());
     prompt.appLaunched();
-    EXPECT_TRUE(prompts(prompt, RatingPrompt::Answer::Later));
-    // Later waits five days.
-    clock.advanceBy(4 * 86400.0);
-    EXPECT_FALSE(prompts(prompt));
+    EXPECT_TRUE(prompts(RatingPrompt::Answer::Later));
+    clock.advanceBy(4 * 86400.0);  // later waits five days
+    EXPECT_FALSE(prompts());
     clock.advanceBy(86400.0);
-    EXPECT_TRUE(prompts(prompt, RatingPrompt::Answer::Rate));
+    EXPECT_TRUE(prompts(RatingPrompt::Answer::Rate));
     EXPECT_EQ(ratingPagesOpened, 1);
     clock.advanceBy(30 * 86400.0);
-    EXPECT_FALSE(prompts(prompt));  // rated: never again
+    EXPECT_FALSE(prompts());  // rated: never again
 }
 
 TEST_F(RatingPromptTest, TooEarlyMeansNoPromptWhateverTheUse) {
-    RatingPrompt prompt = makePrompt();
     for (int i = 0; i < 50; ++i) prompt.appLaunched();
     clock.advanceBy(6 * 86400.0);
-    EXPECT_FALSE(prompts(prompt));
+    EXPECT_FALSE(prompts());
     prompt.rateApp();  // the direct rating action works at any time
     EXPECT_EQ(ratingPagesOpened, 1);
 }
@@ -160,11 +136,11 @@ TEST_F(RatingPromptTest, LaunchWorkRunsInOrder) {
     RecordingServices recorder;
     testing::FakeBattery battery;
     testing::RecordingWatchChannel watch;
-    RatingPrompt prompt = makePrompt();
     std::vector<std::string> doneBeforeTheWatch;
     watch.onActivate = [&] {
         doneBeforeTheWatch = recorder.calls;
-        if (preferences.integerForKey("ratingLaunchCount") == 1) doneBeforeTheWatch.push_back("launch");
+        if (preferences.integerForKey("ratingLaunchCount") == 1)
+            doneBeforeTheWatch.push_back("launch");
         if (battery.monitoring) doneBeforeTheWatch.push_back("monitor");
     };
     AppDelegate::configureLaunch(recorder, prompt, &watch, battery);

@@ -15,6 +15,7 @@
 
 #include "platform/strings/embedded_catalogues.h"
 #include "platform/strings/mo_catalogue.h"
+#include "support/scoped_env.h"
 
 namespace voltaro {
 namespace {
@@ -27,28 +28,25 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 Bytes moImage(const Entries& entries, bool bigEndian = false) {
     Bytes image;
     const auto put = [&](std::size_t value) {
-        for (int i = 0; i < 4; ++i) {
-            const int shift = bigEndian ? 24 - 8 * i : 8 * i;
-            image.push_back(static_cast<unsigned char>(value >> shift));
+        for (int shift : {0, 8, 16, 24}) {
+            image.push_back(static_cast<unsigned char>(value >> (bigEndian ? 24 - shift : shift)));
         }
     };
-    const std::size_t tables = 28;
-    put(0x950412de), put(0), put(entries.size()), put(tables), put(tables + 8 * entries.size());
-    put(0), put(0);
-    std::size_t offset = tables + 16 * entries.size();
-    for (const bool keys : {true, false}) {
-        for (const auto& [key, text] : entries) {
-            put((keys ? key : text).size()), put(offset);
-            offset += (keys ? key : text).size() + 1;
-        }
+    std::vector<std::string> strings;  // the keys, then the texts
+    for (const auto& entry : entries) strings.push_back(entry.first);
+    for (const auto& entry : entries) strings.push_back(entry.second);
+    const std::size_t header[] = {0x950412de, 0, entries.size(), 28, 28 + 8 * entries.size(), 0, 0};
+    for (const std::size_t word : header) {
+        put(word);
     }
-    for (const bool keys : {true, false}) {
-        for (const auto& [key, text] : entries) {
-            const std::string& s = keys ? key : text;
-            image.insert(image.end(), s.begin(), s.end());
-            image.push_back(0);
-        }
+    std::size_t offset = 28 + 8 * strings.size();
+    for (const std::string& s : strings) {
+        put(s.size());
+        put(offset);
+        offset += s.size() + 1;
     }
+    for (const std::string& s : strings)
+        image.insert(image.end(), s.c_str(), s.c_str() + s.size() + 1);
     return image;
 }
 
@@ -134,37 +132,28 @@ TEST(Translate, FallsBackToEnglishThenToTheKey) {
     EXPECT_EQ(strings::translate(set, "ja", "c"), "c");
 }
 
-// Clears the locale variables for each test and puts them back afterwards.
+// The locale variables unset for each test, and put back afterwards.
 class Strings : public ::testing::Test {
 protected:
-    static constexpr const char* kVariables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    ~Strings() override { setLanguage(""); }
 
-    void SetUp() override {
-        for (const char* name : kVariables) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            unsetenv(name);
-        }
-    }
-    void TearDown() override {
-        for (const auto& [name, value] : saved_) {
-            value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-        }
-        setLanguage("");
-    }
-    // Sets the four variables in the order of kVariables; nullptr leaves one unset.
+    // Sets LANGUAGE, LC_ALL, LC_MESSAGES and LANG in that order; nullptr leaves one unset.
     static std::string languageFrom(std::vector<const char*> values) {
+        const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
         for (std::size_t i = 0; i < values.size(); ++i) {
-            values[i] ? setenv(kVariables[i], values[i], 1) : unsetenv(kVariables[i]);
+            values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
         }
         setLanguage("");
         return currentLanguage();
     }
 
-private:
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+    testing::ScopedEnv languageList{"LANGUAGE", std::nullopt};
+    testing::ScopedEnv lcAll{"LC_ALL", std::nullopt};
+    testing::ScopedEnv lcMessages{"LC_MESSAGES", std::nullopt};
+    testing::ScopedEnv lang{"LANG", std::nullopt};
 };
 
+// Checked in each catalogue itself: the lookup would hide a gap behind English.
 TEST_F(Strings, EveryLanguageHasATextForEveryKey) {
     // clang-format off
     const char* keys[] = {
@@ -176,24 +165,18 @@ TEST_F(Strings, EveryLanguageHasATextForEveryKey) {
     // clang-format on
     const std::pair<const char*, const char*> flags[] = {
         {"en", "1"}, {"zh_CN", "2"}, {"zh_TW", "3"}, {"ja", "4"}};
-    const auto embedded = strings::embeddedCatalogues();
     for (const auto& [language, flag] : flags) {
-        const auto found = std::find_if(embedded.begin(), embedded.end(),
-                                        [&](const auto& e) { return e.language == language; });
-        ASSERT_NE(found, embedded.end()) << language;
-        const auto catalogue = MoCatalogue::parse(found->image);
+        std::optional<MoCatalogue> catalogue;
+        for (const auto& embedded : strings::embeddedCatalogues()) {
+            if (embedded.language == language) catalogue = MoCatalogue::parse(embedded.image);
+        }
         ASSERT_TRUE(catalogue) << language;
+        for (const char* key : keys) {
+            EXPECT_NE(catalogue->find(key).value_or(""), "") << language << " lacks " << key;
+        }
         setLanguage(language);
         EXPECT_EQ(currentLanguage(), language);
         EXPECT_EQ(localized("languageFlag"), flag);
-        for (const char* key : keys) {
-            // Checked in the catalogue itself: the lookup would hide a gap behind English.
-            const auto text = catalogue->find(key);
-            EXPECT_TRUE(text && !text->empty()) << language << " lacks " << key;
-            EXPECT_EQ(localized(key), text.value_or(key)) << language << " " << key;
-        }
-        EXPECT_EQ(localized("noSuchKey"), "noSuchKey");
-        EXPECT_EQ(localized(""), "");
     }
 }
 

@@ -18,20 +18,30 @@
 
 namespace voltaro::testing {
 
-// The charger screens over real stores: history and catalogue files in a fresh data directory,
-// preferences in a fresh configuration directory, and the process-wide values they share reset
-// before and after each test.
-class ChargerScreensTest : public ::testing::Test {
-protected:
+// The names of a screen's views that are hidden, in the order of its outlets.
+inline std::vector<std::string> hiddenViews(const ui::OutletList& outlets) {
+    std::vector<std::string> names;
+    for (const auto& [name, outlet] : outlets.entries()) {
+        const auto* view = dynamic_cast<const ui::View*>(outlet);
+        if (view && view->hidden()) names.push_back(name);
+    }
+    return names;
+}
+
+// Screens over real stores in fresh directories, in English, with the process-wide values they
+// share reset before and after each test.
+class ScreenTest : public ::testing::Test {
+public:
     // 2023-11-14 22:13:20 UTC as an absolute time.
     static constexpr double kNow = 721692800.0;
 
-    ChargerScreensTest() {
+protected:
+    ScreenTest() {
         Paths::setDataDirectory(dataDir.path());
         setLanguage("en");
         resetSharedState();
     }
-    ~ChargerScreensTest() override {
+    ~ScreenTest() override {
         resetSharedState();
         Paths::setDataDirectory({});
         setLanguage("");
@@ -52,29 +62,23 @@ protected:
 
     // One saved result of the test that started at `startTime`, without charger data.
     static TestRecord result(double startTime, double watt = 10) {
-        return {{"date", 1.7e9},
-                {"watt", watt},
-                {"min", 30},
-                {"amp", 54.4},
-                {"startlevel", 50},
-                {"finishlevel", 55},
-                {"userStartlevel", 51},
-                {"starttime", startTime},
-                {"finishtime", startTime + 150},
-                {"averageTime", 30},
-                {"type", 0},
-                {"brandid", 0},
-                {"watts", 0},
-                {"port", 0},
-                {"capacity", 0}};
+        TestRecord record = {
+            {"date", 1.7e9},        {"watt", watt},           {"min", 30},
+            {"amp", 54.4},          {"startlevel", 50},       {"finishlevel", 55},
+            {"userStartlevel", 51}, {"starttime", startTime}, {"finishtime", startTime + 150},
+            {"averageTime", 30}};
+        setCharger(record, {0, 0, 0, 0, 0});
+        return record;
     }
 
-    // The title of the last alert shown; empty when there was none.
-    std::string lastAlertTitle() const {
-        for (auto call = recorder.calls.rbegin(); call != recorder.calls.rend(); ++call) {
-            if (call->rfind("alert ", 0) == 0) return call->substr(6, call->find(": ") - 6);
-        }
-        return {};
+    // Brand, watts, kind, port and capacity of a record or a sent description.
+    static std::vector<double> chargerOf(const TestRecord& record) {
+        return {record.at("brandid"), record.at("watts"), record.at("type"), record.at("port"),
+                record.at("capacity")};
+    }
+    static void setCharger(TestRecord& record, const std::vector<double>& charger) {
+        const char* keys[] = {"brandid", "watts", "type", "port", "capacity"};
+        for (size_t i = 0; i < charger.size(); ++i) record[keys[i]] = charger[i];
     }
 
     TempDir dataDir;
