@@ -1,10 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "screen_fixture.h"
 #include "screens/charge_curve_vc.h"
-#include "store/history.h"
 #include "store/kept_samples.h"
 
 namespace voltaro {

@@ -1,18 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <array>
-#include <string>
-#include <vector>
-
 #include "screen_fixture.h"
 #include "screens/add_brand_vc.h"
 #include "screens/brand_sections.h"
-#include "store/quick_picks.h"
 
 namespace voltaro {
 namespace {
 
-using Names = std::vector<std::string>;
+using Names = testing::Texts;
 
 // Sections as "A: Alpha Axis | a: alpha".
 std::string describe(const std::vector<Section>& sections) {

@@ -1,19 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "screen_fixture.h"
 #include "screens/add_brand_vc.h"
 #include "screens/add_watts_vc.h"
 #include "screens/select_model_vc.h"
-#include "store/charger_config.h"
-#include "store/display_text.h"
 
 namespace voltaro {
 namespace {
 
-using Names = std::vector<std::string>;
+using testing::Texts;
 
 class ChargerSetupTest : public testing::ScreenTest {
 protected:
@@ -23,12 +16,10 @@ protected:
                                 brand("14", "Dynamo"), brand("x", "Nameless")}));
         resetEditingRecord();
     }
-
     void open() {
         setup.viewDidLoad();
         setup.viewDidAppear();
     }
-
     // Types a value on the value entry screen the setup screen opened, saves it and returns.
     void addValue(bool capacity, const std::string& text) {
         capacity ? setup.addAmpButtonTapped() : setup.addWattsButtonTapped();
@@ -40,13 +31,11 @@ protected:
         ASSERT_EQ(recorder.calls.back(), "dismiss from-left");
         setup.viewDidAppear();
     }
-
     void pickBrand(const std::string& name) {
         setup.addBrandButtonTapped();
         AddBrandVC picker(services, preferences);
         picker.viewDidLoad();
         picker.searchBarTextDidChange(name);
-        ASSERT_EQ(picker.numberOfSections(), 1u);
         picker.didSelectRow(0, 0);
         setup.viewDidAppear();
     }
@@ -54,25 +43,25 @@ protected:
     // The titles of the `kind` buttons (wattButton1 to 3 for "watt") as shown: "" for a hidden
     // one, the highlighted one in brackets. A button is highlighted exactly when it is shown and
     // stands for the selection's `choice`.
-    Names shown(const std::string& kind, int64_t choice) const {
-        Names names;
+    Texts shown(const std::string& kind, int64_t choice) const {
+        Texts titles;
         for (const auto& [name, outlet] : setup.outlets.entries()) {
             const auto* button = dynamic_cast<const ui::Button*>(outlet);
             if (!button || name.rfind(kind + "Button", 0) != 0) continue;
             const bool lit = button->titleColorName() == "highlightColor";
             EXPECT_EQ(button->selected(), lit) << name;
             EXPECT_EQ(lit, choice != 0 && !button->hidden() && button->tag() == choice) << name;
-            names.push_back(button->hidden() ? ""
-                            : lit            ? "[" + button->title() + "]"
-                                             : button->title());
+            titles.push_back(button->hidden() ? ""
+                             : lit            ? "[" + button->title() + "]"
+                                              : button->title());
         }
-        return names;
+        return titles;
     }
-    Names types() const { return shown("type", chargerSelection().type); }
-    Names brands() const { return shown("brand", chargerSelection().brand); }
-    Names watts() const { return shown("watt", chargerSelection().watt); }
-    Names amps() const { return shown("amp", chargerSelection().capacity); }
-    Names ports() const { return shown("port", chargerSelection().port); }
+    Texts types() const { return shown("type", chargerSelection().type); }
+    Texts brands() const { return shown("brand", chargerSelection().brand); }
+    Texts watts() const { return shown("watt", chargerSelection().watt); }
+    Texts amps() const { return shown("amp", chargerSelection().capacity); }
+    Texts ports() const { return shown("port", chargerSelection().port); }
 
     SelectModelVC setup{services, preferences, clock};
 };
@@ -80,20 +69,18 @@ protected:
 TEST_F(ChargerSetupTest, FirstDisplayChoosesAWallChargerAndShowsTheSeededQuickPicks) {
     open();
     EXPECT_EQ(chargerSelection(), (ChargerSelection{1, 0, 0, 0, 0}));
-    EXPECT_EQ(types(), (Names{"[Wall Charger]", "Power Bank", "Car Charger"}));
-    EXPECT_EQ(ports(), (Names{"USB-A", "USB-C", portName(3)}));
+    EXPECT_EQ(types(), (Texts{"[Wall Charger]", "Power Bank", "Car Charger"}));
+    EXPECT_EQ(ports(), (Texts{"USB-A", "USB-C", portName(3)}));
     EXPECT_EQ(setup.portButton3.tag(), 3);
     // Seeds: the first three catalogue brands, 5/12/18 W and 5000/10000/20000 mAh.
-    EXPECT_EQ(brands(), (Names{"Ampere", "Bolt", "Current"}));
+    EXPECT_EQ(brands(), (Texts{"Ampere", "Bolt", "Current"}));
+    EXPECT_EQ(watts(), (Texts{"5", "12", "18"}));
+    EXPECT_EQ(amps(), (Texts{"5000", "10000", "20000"}));
     EXPECT_EQ(setup.brandButton1Width.constant(), 90);
-    EXPECT_EQ(watts(), (Names{"5", "12", "18"}));
     EXPECT_EQ(setup.wattButton3Width.constant(), 80);
-    EXPECT_EQ(amps(), (Names{"5000", "10000", "20000"}));
-    EXPECT_FALSE(setup.wattView.hidden());
     EXPECT_TRUE(setup.ampView.hidden());
     EXPECT_EQ(setup.typeLabel.text(), localized("typeLabelTextWatt"));
     EXPECT_TRUE(setup.addButton.enabled());  // the kind alone can be saved
-    EXPECT_EQ(setup.addButton.alpha(), 1.0);
 }
 
 TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGap) {
@@ -102,10 +89,9 @@ TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGap) {
     preferences.setInteger("capacity1", 7000);
     preferences.setInteger("capacity3", 9000);
     open();
-    EXPECT_EQ(brands(), (Names{"", "", ""}));
-    EXPECT_EQ(watts(), (Names{"30", "", ""}));
-    EXPECT_EQ(amps(), (Names{"7000", "", "9000"}));
-    EXPECT_EQ(setup.brandButton2Width.constant(), 0);
+    EXPECT_EQ(brands(), (Texts{"", "", ""}));
+    EXPECT_EQ(watts(), (Texts{"30", "", ""}));
+    EXPECT_EQ(amps(), (Texts{"7000", "", "9000"}));
     EXPECT_EQ(setup.wattButton3Width.constant(), 0);
     EXPECT_EQ(setup.ampButton2Width.constant(), 0);
     EXPECT_EQ(setup.ampButton3Width.constant(), 80);
@@ -117,19 +103,18 @@ TEST_F(ChargerSetupTest, QuickPicksToggleAndTheKindCannotBeDeselected) {
     open();
     setup.wattButtonTapped(2);
     setup.wattButtonTapped(3);
-    EXPECT_EQ(watts(), (Names{"5", "12", "[18]"}));
+    EXPECT_EQ(watts(), (Texts{"5", "12", "[18]"}));
     setup.wattButtonTapped(3);  // the chosen one again
-    EXPECT_EQ(watts(), (Names{"5", "12", "18"}));
+    EXPECT_EQ(watts(), (Texts{"5", "12", "18"}));
     setup.portButtonTapped(1);
     setup.brandButtonTapped(2);
-    EXPECT_EQ(brands(), (Names{"Ampere", "[Bolt]", "Current"}));
-    EXPECT_EQ(ports(), (Names{"[USB-A]", "USB-C", portName(3)}));
+    EXPECT_EQ(brands(), (Texts{"Ampere", "[Bolt]", "Current"}));
+    EXPECT_EQ(ports(), (Texts{"[USB-A]", "USB-C", portName(3)}));
     setup.portButtonTapped(1);
     EXPECT_EQ(chargerSelection().port, 0);
     setup.typeButtonTapped(3);
     setup.typeButtonTapped(3);
-    EXPECT_EQ(types(), (Names{"Wall Charger", "Power Bank", "[Car Charger]"}));
-    EXPECT_EQ(chargerSelection().type, 3);
+    EXPECT_EQ(types(), (Texts{"Wall Charger", "Power Bank", "[Car Charger]"}));
 }
 
 // A power bank shows capacities for watt ratings; a capacity replaces the watt rating, not back.
@@ -140,18 +125,15 @@ TEST_F(ChargerSetupTest, ThePowerBankKindShowsTheCapacityRow) {
     EXPECT_TRUE(setup.wattView.hidden());
     EXPECT_FALSE(setup.ampView.hidden());
     EXPECT_EQ(setup.typeLabel.text(), localized("typeLabelTextAmp"));
-    EXPECT_NE(localized("typeLabelTextAmp"), localized("typeLabelTextWatt"));
     EXPECT_EQ(chargerSelection().watt, 18);  // switching the kind keeps the choice
     setup.ampButtonTapped(2);
     EXPECT_EQ(chargerSelection(), (ChargerSelection{2, 0, 0, 0, 10000}));
-    EXPECT_EQ(amps(), (Names{"5000", "[10000]", "20000"}));
     setup.typeButtonTapped(3);
     EXPECT_FALSE(setup.wattView.hidden());
     EXPECT_TRUE(setup.ampView.hidden());
-    EXPECT_EQ(setup.typeLabel.text(), localized("typeLabelTextWatt"));
     setup.wattButtonTapped(1);
     EXPECT_EQ(chargerSelection(), (ChargerSelection{3, 0, 5, 0, 10000}));
-    EXPECT_EQ(watts(), (Names{"[5]", "12", "18"}));
+    EXPECT_EQ(amps(), (Texts{"5000", "[10000]", "20000"}));
 }
 
 TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {
@@ -162,10 +144,12 @@ TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {
     EXPECT_FALSE(setup.addButton.enabled());
     EXPECT_EQ(setup.addButton.alpha(), 0.5);
     setup.saveButtonTapped();
-    EXPECT_EQ(recorder.calls, Names{"alert " + localized("notComplete") + ": "});
+    EXPECT_EQ(recorder.calls, Texts{"alert " + localized("notComplete") + ": "});
     ASSERT_EQ(recorder.alertButtons.size(), 1u);
     EXPECT_EQ(recorder.alertButtons[0].title, "OK");
     EXPECT_EQ(recorder.alertButtons[0].style, ui::AlertButton::Style::Default);
+    setup.backButtonTapped();
+    EXPECT_EQ(recorder.calls.back(), "dismiss from-left");
     EXPECT_FALSE(preferences.dataArrayForKey(kConfigKey).has_value());
     EXPECT_EQ(editingRecord().at("type"), 0);
 }
@@ -179,27 +163,11 @@ TEST_F(ChargerSetupTest, SavingStoresTheDescriptionAndLabelsTheTestBeingEdited) 
     setup.brandButtonTapped(1);
     setup.saveButtonTapped();
     EXPECT_EQ(recorder.calls.back(), "dismiss from-left");
-    const std::vector<config> stored = loadConfigList(preferences);
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0], (config{kNow, 11, 0, 2, 2, 20000}));
-    EXPECT_TRUE(stored[1].isBlank());
+    EXPECT_EQ(loadConfigList(preferences),
+              (std::vector<config>{{kNow, 11, 0, 2, 2, 20000}, {kNow, 0, 0, 0, 0, 0}}));
     EXPECT_EQ(chargerOf(editingRecord()), (std::vector<double>{11, 0, 2, 2, 20000}));
     EXPECT_EQ(editingRecord().at("starttime"), 123.5);
     EXPECT_EQ(editingRecord().size(), 6u);
-}
-
-TEST_F(ChargerSetupTest, TheEntryScreensOpenForTheirKindAndBackStoresNothing) {
-    open();
-    setup.addWattsButtonTapped();
-    EXPECT_EQ(recorder.lastArguments.entryType, 1);
-    setup.addAmpButtonTapped();
-    EXPECT_EQ(recorder.lastArguments.entryType, 2);
-    setup.addBrandButtonTapped();
-    setup.backButtonTapped();
-    EXPECT_EQ(recorder.calls,
-              (Names{"present AddWattsVC from-right", "present AddWattsVC from-right",
-                     "present AddBrandVC from-right", "dismiss from-left"}));
-    EXPECT_FALSE(preferences.dataArrayForKey(kConfigKey).has_value());
 }
 
 // Returning from the entry screens rebuilds the quick picks: a highlighted button must still
@@ -210,14 +178,11 @@ TEST_F(ChargerSetupTest, ChoicesStillAmongTheQuickPicksSurviveAReturn) {
     setup.wattButtonTapped(2);
     setup.portButtonTapped(1);
     setup.addAmpButtonTapped();
-    AddWattsVC entry(services, preferences, recorder.lastArguments);
-    entry.viewDidLoad();
-    entry.backButtonTapped();
+    AddWattsVC(services, preferences, recorder.lastArguments).backButtonTapped();
     setup.viewDidAppear();
-    EXPECT_EQ(chargerSelection(), (ChargerSelection{1, 12, 12, 1, 0}));
-    EXPECT_EQ(watts(), (Names{"5", "[12]", "18"}));
-    EXPECT_EQ(brands(), (Names{"Ampere", "[Bolt]", "Current"}));
-    EXPECT_EQ(ports(), (Names{"[USB-A]", "USB-C", portName(3)}));
+    EXPECT_EQ(watts(), (Texts{"5", "[12]", "18"}));
+    EXPECT_EQ(brands(), (Texts{"Ampere", "[Bolt]", "Current"}));
+    EXPECT_EQ(ports(), (Texts{"[USB-A]", "USB-C", portName(3)}));
     setup.saveButtonTapped();
     EXPECT_EQ(loadConfigList(preferences).at(0), (config{kNow, 12, 12, 1, 1, 0}));
 }
@@ -227,14 +192,14 @@ TEST_F(ChargerSetupTest, AnAddedOrPickedValueIsChosen) {
     open();
     setup.wattButtonTapped(3);  // 18, which the added value pushes out
     addValue(false, "30");
-    EXPECT_EQ(watts(), (Names{"[30]", "5", "12"}));
+    EXPECT_EQ(watts(), (Texts{"[30]", "5", "12"}));
     addValue(true, "7000");  // a capacity replaces the watt rating
-    EXPECT_EQ(amps(), (Names{"[7000]", "5000", "10000"}));
+    EXPECT_EQ(amps(), (Texts{"[7000]", "5000", "10000"}));
     EXPECT_EQ(chargerSelection().watt, 0);
     setup.brandButtonTapped(1);
     pickBrand("Dynamo");
-    EXPECT_EQ(lastAddedKind(), AddedKind::Brand);
-    EXPECT_EQ(brands(), (Names{"[Dynamo]", "Ampere", "Bolt"}));
+    EXPECT_EQ(brands(), (Texts{"[Dynamo]", "Ampere", "Bolt"}));
+    EXPECT_EQ(recorder.calls.at(4), "present AddBrandVC from-right");
 }
 
 TEST_F(ChargerSetupTest, AChoiceThatLeftTheQuickPicksIsClearedWithItsHighlight) {
@@ -243,8 +208,8 @@ TEST_F(ChargerSetupTest, AChoiceThatLeftTheQuickPicksIsClearedWithItsHighlight) 
     setup.wattButtonTapped(3);
     preferences.setInteger("watt3", 24);  // the quick picks changed elsewhere
     pickBrand("Nameless");  // no usable number: stored as 0, which shows as an empty slot
-    EXPECT_EQ(brands(), (Names{"", "Ampere", "Bolt"}));
-    EXPECT_EQ(watts(), (Names{"5", "12", "24"}));
+    EXPECT_EQ(brands(), (Texts{"", "Ampere", "Bolt"}));
+    EXPECT_EQ(watts(), (Texts{"5", "12", "24"}));
     EXPECT_EQ(chargerSelection().brand, 0);
     EXPECT_EQ(chargerSelection().watt, 0);
     setup.saveButtonTapped();

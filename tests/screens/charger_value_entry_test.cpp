@@ -1,19 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <array>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "screen_fixture.h"
 #include "screens/add_watts_vc.h"
-#include "store/quick_picks.h"
 
 namespace voltaro {
 namespace {
 
 using Picks = std::array<int64_t, 3>;
-using Texts = std::vector<std::string>;
+using testing::Texts;
 constexpr int64_t kWatt = AddWattsVC::kWattType;
 constexpr int64_t kCapacity = AddWattsVC::kCapacityType;
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "extensions/interface_helpers.h"
-#include "platform/preference_store.h"
 #include "platform/sim/virtual_time.h"
 #include "screens/app_delegate.h"
 #include "screens/init_view_controller.h"
@@ -43,8 +41,6 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
     EXPECT_EQ(animated, (std::map<std::string, bool>{
                             {"phone", true}, {"title", true}, {"line", false}, {"flash", false}}));
     EXPECT_EQ(intro.phoneLeft.constant(), 140);
-    EXPECT_EQ(intro.phoneTitleLeft.constant(), 100);
-    EXPECT_EQ(intro.lineLeft.constant(), 50);
     EXPECT_EQ(intro.flashLeft.constant(), 180);
     EXPECT_EQ(intro.messageLabel.alpha(), 0.0);  // waits for the first animation
 
@@ -56,32 +52,6 @@ TEST(IntroScreen, SlidesToTheCentreThenRevealsThenDissolvesToTheMainScreen) {
                                                         "present ViewController dissolve"}));
     EXPECT_EQ(recorder.animations.at(0).spring->dampingRatio, 0.8);
     EXPECT_EQ(recorder.animations.at(0).spring->initialVelocity, 1.0);
-}
-
-TEST(EdgeShading, BandsFadeFromBlackToClearTowardsTheMiddle) {
-    ui::View top;
-    ui::View bottom;
-    applyEdgeShading(320, top, bottom, ShadingMode::Replace);
-    applyEdgeShading(320, top, bottom, ShadingMode::Replace);
-    ASSERT_EQ(top.layers().size(), 1u);
-    const ui::Layer& band = top.layers()[0];
-    EXPECT_EQ(band.width, 320);
-    EXPECT_EQ(band.height, 160);
-    EXPECT_EQ(band.colorNames, (std::vector<std::string>{"black", "clear"}));
-    EXPECT_EQ(band.locations, (std::vector<double>{0.1, 1.0}));
-    EXPECT_EQ(band.endY, 1.0);
-    EXPECT_EQ(bottom.layers()[0].colorNames, (std::vector<std::string>{"clear", "black"}));
-}
-
-TEST(BottomBorder, DrawsAOnePointLineAlongTheBottomEdge) {
-    ui::View field;
-    field.setSize(200, 40);
-    addBottomBorder(field, 150);
-    ASSERT_EQ(field.layers().size(), 1u);
-    EXPECT_EQ(field.layers()[0].y, 39);
-    EXPECT_EQ(field.layers()[0].width, 150);
-    EXPECT_EQ(field.layers()[0].borderWidth, 1);
-    EXPECT_TRUE(field.clipsToBounds());
 }
 
 class RatingPromptTest : public ::testing::Test {

@@ -11,16 +11,22 @@
 #include "platform/strings.h"
 #include "screens/test_records_vc.h"
 #include "store/brand_catalogue.h"
+#include "store/charger_config.h"
 #include "store/charger_state.h"
+#include "store/display_text.h"
+#include "store/history.h"
+#include "store/quick_picks.h"
 #include "store/records.h"
 #include "support/recording_services.h"
 #include "support/temp_dir.h"
 
 namespace voltaro::testing {
 
+using Texts = std::vector<std::string>;
+
 // The names of a screen's views that are hidden, in the order of its outlets.
-inline std::vector<std::string> hiddenViews(const ui::OutletList& outlets) {
-    std::vector<std::string> names;
+inline Texts hiddenViews(const ui::OutletList& outlets) {
+    Texts names;
     for (const auto& [name, outlet] : outlets.entries()) {
         const auto* view = dynamic_cast<const ui::View*>(outlet);
         if (view && view->hidden()) names.push_back(name);
