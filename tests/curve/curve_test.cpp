@@ -1,6 +1,4 @@
-// The curve of a test: the samples drawn, the power of each step, the axes, the scaling into a
-// drawing area, and the curve in a terminal and as an SVG picture (the CLI tests compare a whole
-// drawing).
+// The curve of a test, its axes and drawing; the CLI tests compare a whole terminal drawing.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

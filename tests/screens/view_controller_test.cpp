@@ -42,7 +42,7 @@ protected:
     Texts hidden() const { return hiddenViews(screen.outlets); }
 
     VirtualTime loop{kStart};
-    FixedModelSource models;
+    FixedModelSource models{"iPhone15,4"};
     testing::FakeBattery battery;
     Device device{models, battery};
     RatingOnlyHandoffs handoffs;
@@ -64,6 +64,13 @@ TEST_F(MainScreenTest, UnpluggedShowsTheConnectPromptAndTheBadge) {
     EXPECT_EQ(screen.topWatt.constant(), -60);  // the reset passed through the testing layout
     EXPECT_EQ(screen.batteryLevelLabel.text(), "40%");
     EXPECT_EQ(screen.phoneVersionLabel.text(), "iPhone 15");
+
+    models = FixedModelSource("iPhone9,1");  // no fast charge, 10 W
+    battery.changeState(BatteryState::Charging);
+    battery.changeState(BatteryState::Unplugged);
+    EXPECT_TRUE(screen.PDLabel.hidden());
+    EXPECT_EQ(screen.connectMessageLabel.text(),
+              localized("connectMessageLeft") + "10" + localized("connectMessageRight"));
 }
 
 TEST_F(MainScreenTest, ReadyOffersStartUnlessTheBatteryIsFull) {
@@ -196,18 +203,6 @@ TEST_F(MainScreenTest, AShareThatCannotSaveSaysSoOnce) {
     screen.shareButtonClick();
     ASSERT_EQ(recorder.calls.size(), 2u);
     EXPECT_EQ(recorder.calls[1].rfind("alert ", 0), 0u);
-}
-
-class SmallModelScreenTest : public MainScreenTest {
-protected:
-    SmallModelScreenTest() : MainScreenTest("iPhone9,1") {}
-};
-
-TEST_F(SmallModelScreenTest, NoBadgeWithoutFastCharging) {
-    load(BatteryState::Unplugged, 0.4f);
-    EXPECT_TRUE(screen.PDLabel.hidden());
-    EXPECT_EQ(screen.connectMessageLabel.text(),
-              localized("connectMessageLeft") + "10" + localized("connectMessageRight"));
 }
 
 TEST_F(MainScreenTest, OtherLanguagesSpaceTheirMessages) {
