@@ -14,39 +14,10 @@ AbsoluteTime SystemMainLoop::now() const {
     return origin_ + elapsed.count() * timeScale_;
 }
 
-void SystemMainLoop::post(Task task) {
-    {
-        std::lock_guard lock(mutex_);
-        tasks_.push_back(std::move(task));
-    }
-    wake_.notify_one();
-}
-
-std::shared_ptr<Timer> SystemMainLoop::scheduleRepeating(double interval, Task task) {
-    return timers_.add(now(), interval, true, std::move(task));
-}
-
-std::shared_ptr<Timer> SystemMainLoop::scheduleOnce(double delay, Task task) {
-    return timers_.add(now(), delay, false, std::move(task));
-}
-
 void SystemMainLoop::quit() {
     {
         std::lock_guard lock(mutex_);
         quitRequested_ = true;
-    }
-    wake_.notify_one();
-}
-
-void SystemMainLoop::beginExternalWork() {
-    std::lock_guard lock(mutex_);
-    ++externalWork_;
-}
-
-void SystemMainLoop::endExternalWork() {
-    {
-        std::lock_guard lock(mutex_);
-        --externalWork_;
     }
     wake_.notify_one();
 }

@@ -7,52 +7,19 @@ namespace voltaro {
 
 AbsoluteTime VirtualTime::now() const { return now_; }
 
-void VirtualTime::post(Task task) {
-    {
-        std::lock_guard lock(mutex_);
-        tasks_.push_back(std::move(task));
-    }
-    posted_.notify_one();
-}
-
-void VirtualTime::beginExternalWork() {
-    std::lock_guard lock(mutex_);
-    ++externalWork_;
-}
-
-void VirtualTime::endExternalWork() {
-    {
-        std::lock_guard lock(mutex_);
-        --externalWork_;
-    }
-    posted_.notify_one();
-}
-
 void VirtualTime::waitForExternalWork() {
     for (;;) {
         runPending();
         std::unique_lock lock(mutex_);
         if (externalWork_ == 0 && tasks_.empty()) return;
-        posted_.wait(lock, [this] { return !tasks_.empty() || externalWork_ == 0; });
+        wake_.wait(lock, [this] { return !tasks_.empty() || externalWork_ == 0; });
     }
-}
-
-std::shared_ptr<Timer> VirtualTime::scheduleRepeating(double interval, Task task) {
-    return timers_.add(now_, interval, true, std::move(task));
-}
-
-std::shared_ptr<Timer> VirtualTime::scheduleOnce(double delay, Task task) {
-    return timers_.add(now_, delay, false, std::move(task));
 }
 
 void VirtualTime::quit() { quitRequested_ = true; }
 
 bool VirtualTime::runPostedTasks() {
-    std::deque<Task> ready;
-    {
-        std::lock_guard lock(mutex_);
-        ready.swap(tasks_);
-    }
+    std::deque<Task> ready = takePosted();
     for (Task& task : ready) task();
     return !ready.empty();
 }
