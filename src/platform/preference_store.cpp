@@ -1,7 +1,6 @@
 #include "platform/preference_store.h"
 
-#include <charconv>
-#include <cmath>
+#include "platform/ascii_text.h"
 
 namespace voltaro {
 
@@ -10,13 +9,7 @@ std::optional<double> PreferenceStore::numberForKey(std::string_view key) const 
         std::string_view digits = *text;
         while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
         while (!digits.empty() && digits.back() == ' ') digits.remove_suffix(1);
-        double value = 0;
-        const char* end = digits.data() + digits.size();
-        const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
-        if (digits.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) {
-            return std::nullopt;
-        }
-        return value;
+        return finiteNumber(digits);
     }
     // An integer store reads 0 for an absent key: 0 is taken as absent.
     const int64_t integer = integerForKey(key);

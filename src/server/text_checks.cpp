@@ -1,7 +1,6 @@
 #include "server/text_checks.h"
 
-#include <charconv>
-#include <cmath>
+#include "platform/ascii_text.h"
 
 namespace voltaro::server {
 namespace {
@@ -61,13 +60,7 @@ bool isCleanText(std::string_view text, size_t maxCharacters) {
 }
 
 std::optional<double> parseFiniteNumber(std::string_view text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return finiteNumber(text);
 }
 
 bool isUuid(std::string_view text) {
@@ -82,37 +75,13 @@ bool isUuid(std::string_view text) {
 }
 
 std::string asciiUpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
+    return asciiUpper(text);
 }
 
 std::string htmlEscaped(std::string_view text) {
     std::string escaped;
     escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\'':
-                escaped += "&#39;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
+    appendMarkupEscaped(escaped, text, true);
     return escaped;
 }
 

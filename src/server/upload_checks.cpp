@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "platform/ascii_text.h"
 #include "server/text_checks.h"
 
 namespace voltaro::server {
@@ -95,8 +96,7 @@ std::string vendorIdentifier(const Parameters& parameters, bool mandatory) {
 }
 
 std::optional<Language> languageNamed(std::string_view tag) {
-    std::string lower;
-    for (const char c : tag) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    std::string lower = asciiLower(tag);
     for (char& c : lower) {
         if (c == '_') c = '-';
     }
@@ -162,17 +162,10 @@ ChargerLabel readChargerLabel(const Parameters& parameters) {
 }
 
 const char* languageCode(Language language) {
-    switch (language) {
-        case Language::SimplifiedChinese:
-            return "zh_CN";
-        case Language::TraditionalChinese:
-            return "zh_TW";
-        case Language::Japanese:
-            return "ja";
-        case Language::English:
-            break;
-    }
-    return "en";
+    static constexpr const char* kCodes[] = {"en", "zh_CN", "zh_TW", "ja"};  // as Language runs
+    static_assert(std::size(kCodes) == std::size(kLanguages));
+    const auto index = static_cast<size_t>(language);
+    return index < std::size(kCodes) ? kCodes[index] : kCodes[0];
 }
 
 LeaderboardQuery readLeaderboardQuery(const Parameters& parameters,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/ascii_text.h"
+
 namespace voltaro {
 namespace {
 
@@ -16,22 +18,6 @@ bool allDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return result;
-}
-
-std::string uppered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return result;
-}
-
 }  // namespace
 
 LocaleCodes parseLocaleName(std::string_view name) {
@@ -41,12 +27,12 @@ LocaleCodes parseLocaleName(std::string_view name) {
     const std::string_view language = name.substr(0, separator);
     // Two or three letters (ISO 639); "C" and "POSIX" fail this on purpose.
     if (language.size() < 2 || language.size() > 3 || !allLetters(language)) return codes;
-    codes.language = lowered(language);
+    codes.language = asciiLower(language);
     if (separator == std::string_view::npos) return codes;
     const std::string_view region = name.substr(separator + 1);
     // Two letters (ISO 3166) or three digits (UN M.49).
     if ((region.size() == 2 && allLetters(region)) || (region.size() == 3 && allDigits(region))) {
-        codes.region = uppered(region);
+        codes.region = asciiUpper(region);
     }
     return codes;
 }

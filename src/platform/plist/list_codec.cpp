@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/ascii_text.h"
 #include "platform/plist/plist_document.h"
 
 namespace voltaro::list_codec {
@@ -20,24 +21,6 @@ constexpr std::string_view kHeader =
     "<plist version=\"1.0\">\n"
     "<dict>\n";
 constexpr std::string_view kFooter = "</dict>\n</plist>\n";
-
-void appendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-}
 
 void appendValue(std::string& out, double value) {
     out += "<real>";
@@ -61,7 +44,7 @@ void appendValue(std::string& out, double value) {
 
 void appendValue(std::string& out, const std::string& value) {
     out += "<string>";
-    appendEscaped(out, value);
+    appendMarkupEscaped(out, value, false);
     out += "</string>\n";
 }
 
@@ -71,7 +54,7 @@ std::string write(std::string_view key, const std::vector<Dictionary>& items) {
     out.reserve(kHeader.size() + kFooter.size() + 64 + items.size() * 64 * 16);
     out += kHeader;
     out += "\t<key>";
-    appendEscaped(out, key);
+    appendMarkupEscaped(out, key, false);
     out += "</key>\n";
     if (items.empty()) {
         out += "\t<array/>\n";
@@ -85,7 +68,7 @@ std::string write(std::string_view key, const std::vector<Dictionary>& items) {
             out += "\t\t<dict>\n";
             for (const auto& [name, value] : item) {
                 out += "\t\t\t<key>";
-                appendEscaped(out, name);
+                appendMarkupEscaped(out, name, false);
                 out += "</key>\n\t\t\t";
                 appendValue(out, value);
             }
@@ -156,27 +139,26 @@ private:
         }
     }
 
+    // A declaration from `opening` to `closing` with none of `unwanted` inside, then blanks and
+    // comments; true also when there is none.
+    bool skipDeclaration(std::string_view opening, std::string_view closing,
+                         std::string_view unwanted) {
+        if (!take(opening)) return true;
+        const size_t end = text_.find(closing, pos_);
+        if (end == std::string_view::npos ||
+            text_.substr(pos_, end - pos_).find_first_of(unwanted) != std::string_view::npos) {
+            return false;
+        }
+        pos_ = end + closing.size();
+        return skipMisc();
+    }
+
     // Byte-order mark, XML declaration, document type (without an internal subset), <plist ...>.
     bool prolog() {
         take("\xEF\xBB\xBF");
-        if (!skipMisc()) return false;
-        if (take("<?xml")) {
-            const size_t end = text_.find("?>", pos_);
-            if (end == std::string_view::npos ||
-                text_.substr(pos_, end - pos_).find_first_of("<>") != std::string_view::npos) {
-                return false;
-            }
-            pos_ = end + 2;
-            if (!skipMisc()) return false;
-        }
-        if (take("<!DOCTYPE")) {
-            const size_t end = text_.find('>', pos_);
-            if (end == std::string_view::npos ||
-                text_.substr(pos_, end - pos_).find('[') != std::string_view::npos) {
-                return false;
-            }
-            pos_ = end + 1;
-            if (!skipMisc()) return false;
+        if (!skipMisc() || !skipDeclaration("<?xml", "?>", "<>") ||
+            !skipDeclaration("<!DOCTYPE", ">", "[")) {
+            return false;
         }
         if (!take("<plist")) return false;
         const size_t end = text_.find('>', pos_);
@@ -224,26 +206,23 @@ private:
         }
     }
 
+    // The text up to `closing`, all of it a `Number`; nullopt for anything else.
+    template <typename Number>
+    std::optional<Number> numberUntil(std::string_view closing) {
+        auto text = textUntil(closing);
+        if (!text || text->empty()) return std::nullopt;
+        Number number = 0;
+        const char* const end = text->data() + text->size();
+        const auto result = std::from_chars(text->data(), end, number);
+        if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
+        return number;
+    }
+
     std::optional<double> value(double*) {
-        if (take("<real>")) {
-            auto text = textUntil("</real>");
-            if (!text || text->empty()) return std::nullopt;
-            double number = 0;
-            const auto result = std::from_chars(text->data(), text->data() + text->size(), number);
-            if (result.ec != std::errc() || result.ptr != text->data() + text->size()) {
-                return std::nullopt;
-            }
-            return number;
-        }
-        if (take("<integer>")) {
-            auto text = textUntil("</integer>");
-            if (!text || text->empty()) return std::nullopt;
-            int64_t number = 0;
-            const auto result = std::from_chars(text->data(), text->data() + text->size(), number);
-            if (result.ec != std::errc() || result.ptr != text->data() + text->size()) {
-                return std::nullopt;
-            }
-            return static_cast<double>(number);
+        if (take("<real>")) return numberUntil<double>("</real>");
+        if (!take("<integer>")) return std::nullopt;
+        if (const auto number = numberUntil<int64_t>("</integer>")) {
+            return static_cast<double>(*number);
         }
         return std::nullopt;
     }
