@@ -24,7 +24,11 @@ class BatterySource {
 public:
     using Listener = std::function<void()>;
 
+    BatterySource() = default;
     virtual ~BatterySource() = default;
+    // A source stands for one battery and holds its listeners: it is never copied.
+    BatterySource(const BatterySource&) = delete;
+    BatterySource& operator=(const BatterySource&) = delete;
 
     virtual float level() const = 0;
     virtual BatteryState state() const = 0;

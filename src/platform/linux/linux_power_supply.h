@@ -35,9 +35,6 @@ public:
                               std::optional<std::string> supplyName = std::nullopt);
     ~LinuxPowerSupply() override;
 
-    LinuxPowerSupply(const LinuxPowerSupply&) = delete;
-    LinuxPowerSupply& operator=(const LinuxPowerSupply&) = delete;
-
     float level() const override;
     BatteryState state() const override;
     // power_now, else current_now times voltage_now, as a magnitude (drivers differ in sign).

@@ -35,9 +35,6 @@ public:
     explicit UPowerBattery(MainLoop& loop);
     ~UPowerBattery() override;
 
-    UPowerBattery(const UPowerBattery&) = delete;
-    UPowerBattery& operator=(const UPowerBattery&) = delete;
-
     float level() const override;
     BatteryState state() const override;
     std::optional<double> reportedWatts() const override;
