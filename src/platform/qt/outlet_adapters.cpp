@@ -85,37 +85,26 @@ void ViewAdapter::refresh() {
     refreshView();
 }
 
+template <typename T>
+bool ViewAdapter::publish(T& kept, const T& value, void (ViewAdapter::*changed)()) {
+    if (!assign(kept, value)) return false;
+    emit(this->*changed)();
+    return true;
+}
+
 bool ViewAdapter::refreshView() {
-    bool any = false;
-    if (assign(hidden_, view_.hidden())) {
-        any = true;
-        emit hiddenChanged();
-    }
-    if (assign(alpha_, view_.alpha())) {
-        any = true;
-        emit alphaChanged();
-    }
-    if (assign(backgroundColorName_, fromStd(view_.backgroundColorName()))) {
-        any = true;
-        emit backgroundColorNameChanged();
-    }
-    if (assign(tag_, qint64{view_.tag()})) {
-        any = true;
-        emit tagChanged();
-    }
+    bool any = publish(hidden_, view_.hidden(), &ViewAdapter::hiddenChanged);
+    any |= publish(alpha_, view_.alpha(), &ViewAdapter::alphaChanged);
+    any |= publish(backgroundColorName_, fromStd(view_.backgroundColorName()),
+                   &ViewAdapter::backgroundColorNameChanged);
+    any |= publish(tag_, qint64{view_.tag()}, &ViewAdapter::tagChanged);
     const bool widthChanged = assign(width_, view_.width());
     if (assign(height_, view_.height()) || widthChanged) {
         any = true;
         emit sizeChanged();
     }
-    if (assign(layers_, view_.layers())) {
-        any = true;
-        emit layersChanged();
-    }
-    if (assign(clipsToBounds_, view_.clipsToBounds())) {
-        any = true;
-        emit clipsToBoundsChanged();
-    }
+    any |= publish(layers_, view_.layers(), &ViewAdapter::layersChanged);
+    any |= publish(clipsToBounds_, view_.clipsToBounds(), &ViewAdapter::clipsToBoundsChanged);
     return any;
 }
 

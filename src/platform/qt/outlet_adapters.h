@@ -112,6 +112,10 @@ protected:
     bool refreshView();
 
 private:
+    // Keeps `value` and emits `changed` when it differs from the value kept; true when it did.
+    template <typename T>
+    bool publish(T& kept, const T& value, void (ViewAdapter::*changed)());
+
     ui::View& view_;
     bool hidden_;
     double alpha_;
