@@ -7,46 +7,9 @@
 namespace voltaro::server {
 namespace {
 
-// Numbered schema versions; a database at version n gets the steps after n, all in one
-// transaction, and a new database gets the starter brands with them.
-constexpr const char* kSchemaSteps[] = {
-    // 1: tests, their charger labels and the brand list.
-    R"sql(
-    CREATE TABLE tests (
-      id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
-      vendor_id TEXT NOT NULL,
-      start_time DOUBLE PRECISION NOT NULL,
-      model TEXT NOT NULL,
-      watt DOUBLE PRECISION NOT NULL,
-      deciwatt BIGINT NOT NULL,
-      record_date DOUBLE PRECISION, min_per_level DOUBLE PRECISION,
-      mah_per_min DOUBLE PRECISION, average_time DOUBLE PRECISION,
-      start_level DOUBLE PRECISION, finish_level DOUBLE PRECISION,
-      user_start_level DOUBLE PRECISION,
-      finish_time DOUBLE PRECISION, user_start_time DOUBLE PRECISION,
-      level_list TEXT NOT NULL, time_list TEXT NOT NULL,
-      language_code TEXT NOT NULL, region_code TEXT NOT NULL, app_version TEXT NOT NULL,
-      received_at BIGINT NOT NULL,
-      UNIQUE (vendor_id, start_time)
-    );
-    CREATE INDEX tests_by_model_power ON tests (model, deciwatt);
-    CREATE TABLE labels (
-      vendor_id TEXT NOT NULL,
-      start_time DOUBLE PRECISION NOT NULL,
-      brand_id BIGINT NOT NULL, watts BIGINT NOT NULL, type BIGINT NOT NULL,
-      port BIGINT NOT NULL, capacity BIGINT NOT NULL,
-      labelled_at BIGINT NOT NULL,
-      PRIMARY KEY (vendor_id, start_time)
-    );
-    CREATE TABLE brands (
-      position INTEGER PRIMARY KEY,
-      brand_id BIGINT NOT NULL UNIQUE,
-      name_en TEXT NOT NULL,
-      name_cn TEXT NOT NULL
-    );
-    )sql",
-};
-constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
+// The tests' id, 64-bit integers, doubles; a table with its own primary key needs nothing more.
+constexpr SqlDialect kPostgres{"BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY", "BIGINT",
+                               "DOUBLE PRECISION", ""};
 
 // Any number taken by the servers that share a database, so only one changes the schema at once.
 constexpr int64_t kSchemaLock = 0x766F6C7461726FLL;
@@ -89,13 +52,10 @@ void applySchema(pqxx::connection& connection) {
     work.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
     const auto version =
         work.exec1("SELECT coalesce(max(version), 0) FROM schema_version")[0].as<int64_t>();
-    if (version > kSchemaVersion) {
-        throw std::runtime_error("the database has schema version " + std::to_string(version) +
-                                 ", newer than this server's " + std::to_string(kSchemaVersion));
-    }
-    for (int64_t step = version + 1; step <= kSchemaVersion; ++step) {
-        work.exec(kSchemaSteps[step - 1]);
-        work.exec_params("INSERT INTO schema_version (version) VALUES ($1)", step);
+    int64_t done = version;
+    for (const std::string& sql : schemaStepsAfter(version, kPostgres)) {
+        work.exec(sql);
+        work.exec_params("INSERT INTO schema_version (version) VALUES ($1)", ++done);
     }
     if (version == 0) insertBrands(work, starterBrands());
     work.commit();

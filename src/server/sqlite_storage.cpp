@@ -10,44 +10,8 @@
 namespace voltaro::server {
 namespace {
 
-// Numbered schema versions; a database at version n gets the steps after n, all in one
-// transaction, and a new database gets the starter brands with them.
-constexpr const char* kSchemaSteps[] = {
-    // 1: tests, their charger labels and the brand list.
-    R"sql(
-    CREATE TABLE tests (
-      id INTEGER PRIMARY KEY,
-      vendor_id TEXT NOT NULL,
-      start_time REAL NOT NULL,
-      model TEXT NOT NULL,
-      watt REAL NOT NULL,
-      deciwatt INTEGER NOT NULL,
-      record_date REAL, min_per_level REAL, mah_per_min REAL, average_time REAL,
-      start_level REAL, finish_level REAL, user_start_level REAL,
-      finish_time REAL, user_start_time REAL,
-      level_list TEXT NOT NULL, time_list TEXT NOT NULL,
-      language_code TEXT NOT NULL, region_code TEXT NOT NULL, app_version TEXT NOT NULL,
-      received_at INTEGER NOT NULL,
-      UNIQUE (vendor_id, start_time)
-    );
-    CREATE INDEX tests_by_model_power ON tests (model, deciwatt);
-    CREATE TABLE labels (
-      vendor_id TEXT NOT NULL,
-      start_time REAL NOT NULL,
-      brand_id INTEGER NOT NULL, watts INTEGER NOT NULL, type INTEGER NOT NULL,
-      port INTEGER NOT NULL, capacity INTEGER NOT NULL,
-      labelled_at INTEGER NOT NULL,
-      PRIMARY KEY (vendor_id, start_time)
-    ) WITHOUT ROWID;
-    CREATE TABLE brands (
-      position INTEGER PRIMARY KEY,
-      brand_id INTEGER NOT NULL UNIQUE,
-      name_en TEXT NOT NULL,
-      name_cn TEXT NOT NULL
-    );
-    )sql",
-};
-constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
+// The tests' id is the row id; the labels table is stored by its own key.
+constexpr SqlDialect kSqlite{"INTEGER PRIMARY KEY", "INTEGER", "REAL", " WITHOUT ROWID"};
 
 // A failure that may pass: the file is busy, unreadable, full or gone.
 class SqliteUnavailable : public StorageUnavailable {
@@ -238,13 +202,10 @@ void applySchema(SqliteStorage::Connection& connection) {
         auto current = connection.query("SELECT coalesce(max(version), 0) FROM schema_version");
         if (current.step()) version = current.integer(0);
     }
-    if (version > kSchemaVersion) {
-        throw std::runtime_error("the database has schema version " + std::to_string(version) +
-                                 ", newer than this server's " + std::to_string(kSchemaVersion));
-    }
-    for (int64_t step = version + 1; step <= kSchemaVersion; ++step) {
-        connection.exec(kSchemaSteps[step - 1]);
-        connection.query("INSERT INTO schema_version (version) VALUES (?)").bind(step).step();
+    int64_t done = version;
+    for (const std::string& sql : schemaStepsAfter(version, kSqlite)) {
+        connection.exec(sql.c_str());
+        connection.query("INSERT INTO schema_version (version) VALUES (?)").bind(++done).step();
     }
     if (version == 0) insertBrands(connection, starterBrands());
     transaction.commit();

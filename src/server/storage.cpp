@@ -2,8 +2,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "server/postgres_storage.h"
 #include "server/sqlite_storage.h"
@@ -16,7 +20,71 @@ bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
+// The schema with the dialect's words in braces.
+constexpr const char* kSchemaTemplate[] = {
+    // 1: tests, their charger labels and the brand list.
+    R"sql(
+    CREATE TABLE tests (
+      id {row_id},
+      vendor_id TEXT NOT NULL,
+      start_time {real} NOT NULL,
+      model TEXT NOT NULL,
+      watt {real} NOT NULL,
+      deciwatt {integer} NOT NULL,
+      record_date {real}, min_per_level {real}, mah_per_min {real}, average_time {real},
+      start_level {real}, finish_level {real}, user_start_level {real},
+      finish_time {real}, user_start_time {real},
+      level_list TEXT NOT NULL, time_list TEXT NOT NULL,
+      language_code TEXT NOT NULL, region_code TEXT NOT NULL, app_version TEXT NOT NULL,
+      received_at {integer} NOT NULL,
+      UNIQUE (vendor_id, start_time)
+    );
+    CREATE INDEX tests_by_model_power ON tests (model, deciwatt);
+    CREATE TABLE labels (
+      vendor_id TEXT NOT NULL,
+      start_time {real} NOT NULL,
+      brand_id {integer} NOT NULL, watts {integer} NOT NULL, type {integer} NOT NULL,
+      port {integer} NOT NULL, capacity {integer} NOT NULL,
+      labelled_at {integer} NOT NULL,
+      PRIMARY KEY (vendor_id, start_time)
+    ){keyed_table};
+    CREATE TABLE brands (
+      position INTEGER PRIMARY KEY,
+      brand_id {integer} NOT NULL UNIQUE,
+      name_en TEXT NOT NULL,
+      name_cn TEXT NOT NULL
+    );
+    )sql",
+};
+
+std::string inDialect(std::string sql, const SqlDialect& dialect) {
+    for (const auto& [word, meaning] :
+         {std::pair{"{row_id}", dialect.rowId}, std::pair{"{integer}", dialect.integer},
+          std::pair{"{real}", dialect.real}, std::pair{"{keyed_table}", dialect.keyedTable}}) {
+        const std::string_view placeholder = word;
+        for (size_t at = sql.find(placeholder); at != std::string::npos;
+             at = sql.find(placeholder, at)) {
+            sql.replace(at, placeholder.size(), meaning);
+            at += std::string_view(meaning).size();
+        }
+    }
+    return sql;
+}
+
 }  // namespace
+
+std::vector<std::string> schemaStepsAfter(int64_t version, const SqlDialect& dialect) {
+    const auto newest = static_cast<int64_t>(std::size(kSchemaTemplate));
+    if (version > newest) {
+        throw std::runtime_error("the database has schema version " + std::to_string(version) +
+                                 ", newer than this server's " + std::to_string(newest));
+    }
+    std::vector<std::string> steps;
+    for (int64_t step = version + 1; step <= newest; ++step) {
+        steps.push_back(inDialect(kSchemaTemplate[step - 1], dialect));
+    }
+    return steps;
+}
 
 // Generated at build time from resources/starter-brands.json.
 extern const char* const kStarterBrandsJson;

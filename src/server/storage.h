@@ -124,6 +124,19 @@ std::unique_ptr<Storage> openStorage(const std::string& url);
 // sqlite:$XDG_DATA_HOME/voltaro-server/voltaro.db (~/.local/share when XDG_DATA_HOME is unset).
 std::string defaultDatabaseUrl();
 
+// How one database names the column types of the schema.
+struct SqlDialect {
+    const char* rowId;       // the tests' own identity column
+    const char* integer;     // 64-bit integers
+    const char* real;        // doubles
+    const char* keyedTable;  // what follows a table that has a primary key of its own
+};
+
+// The schema's numbered steps in the dialect's words that a database at `version` needs, in
+// order: all run in one transaction, each recorded as the next version. Throws
+// std::runtime_error for a version newer than this server's.
+std::vector<std::string> schemaStepsAfter(int64_t version, const SqlDialect& dialect);
+
 // The built-in starter list of charger makers, seeded into a new database.
 const std::vector<Brand>& starterBrands();
 
