@@ -6,30 +6,6 @@
 #include "platform/preference_store.h"
 
 namespace voltaro::cli {
-namespace {
-
-// "(from the battery)" and the like, after a figure in the readable listing.
-std::string origin(FigureSource source) {
-    switch (source) {
-        case FigureSource::Option:
-            return "(set by option or setting)";
-        case FigureSource::Catalogue:
-            return "(from the catalogue)";
-        case FigureSource::Battery:
-            return "(from the battery)";
-        case FigureSource::DeviceTree:
-            return "(from the device tree)";
-        case FigureSource::Dmi:
-            return "(from DMI)";
-        case FigureSource::Uname:
-            return "(from uname)";
-        case FigureSource::Default:
-            break;
-    }
-    return "(default)";
-}
-
-}  // namespace
 
 DeviceSetup setUpDevice(const DeviceOptions& options, const Sysfs& sysfs,
                         const std::optional<std::string>& supplyName, std::ostream& err) {
@@ -63,11 +39,13 @@ int runDevice(const DeviceCommandOptions& options, Environment& env) {
     }
     const std::string volts = fixedText(f.nominalVoltage, 2);
     env.out << "Identifier     " << f.identifier << '\n'
-            << "Model          " << f.name << ' ' << origin(f.nameSource) << '\n'
-            << "Capacity       " << f.capacity << " mAh " << origin(f.capacitySource) << '\n'
-            << "Voltage        " << volts << " V " << origin(f.nominalVoltageSource) << '\n'
-            << "Maximum power  " << f.maxChargingWatts << " W " << origin(f.maxChargingWattsSource)
+            << "Model          " << f.name << ' ' << figureSourceOrigin(f.nameSource) << '\n'
+            << "Capacity       " << f.capacity << " mAh " << figureSourceOrigin(f.capacitySource)
             << '\n'
+            << "Voltage        " << volts << " V " << figureSourceOrigin(f.nominalVoltageSource)
+            << '\n'
+            << "Maximum power  " << f.maxChargingWatts << " W "
+            << figureSourceOrigin(f.maxChargingWattsSource) << '\n'
             << "Fast charge    " << (f.fastCharge ? "yes" : "no") << '\n';
     return kExitResult;
 }

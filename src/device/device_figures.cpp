@@ -1,6 +1,7 @@
 #include "device/device_figures.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "device/device_catalogue.h"
 
@@ -34,26 +35,39 @@ FigureSource sourceOf(ModelOrigin origin) {
     return FigureSource::Uname;
 }
 
+// Each source's name and its words after a figure in a readable listing.
+struct SourceWords {
+    FigureSource source;
+    std::string_view name;
+    std::string_view origin;
+};
+
+constexpr SourceWords kSourceWords[] = {
+    {FigureSource::Option, "option", "(set by option or setting)"},
+    {FigureSource::Catalogue, "catalogue", "(from the catalogue)"},
+    {FigureSource::Battery, "battery", "(from the battery)"},
+    {FigureSource::DeviceTree, "devicetree", "(from the device tree)"},
+    {FigureSource::Dmi, "dmi", "(from DMI)"},
+    {FigureSource::Uname, "uname", "(from uname)"},
+    {FigureSource::Default, "default", "(default)"},
+};
+
+// The default's words stand for any value not listed.
+const SourceWords& wordsOf(FigureSource source) {
+    for (const SourceWords& words : kSourceWords) {
+        if (words.source == source) return words;
+    }
+    return kSourceWords[std::size(kSourceWords) - 1];
+}
+
 }  // namespace
 
 std::string_view figureSourceName(FigureSource source) {
-    switch (source) {
-        case FigureSource::Option:
-            return "option";
-        case FigureSource::Catalogue:
-            return "catalogue";
-        case FigureSource::Battery:
-            return "battery";
-        case FigureSource::DeviceTree:
-            return "devicetree";
-        case FigureSource::Dmi:
-            return "dmi";
-        case FigureSource::Uname:
-            return "uname";
-        case FigureSource::Default:
-            break;
-    }
-    return "default";
+    return wordsOf(source).name;
+}
+
+std::string_view figureSourceOrigin(FigureSource source) {
+    return wordsOf(source).origin;
 }
 
 std::optional<int64_t> designCapacityMah(const BatteryDesign& design) {

@@ -13,6 +13,8 @@ namespace voltaro {
 // Where a figure of the device came from; the names are those `voltaro-cli device --json` shows.
 enum class FigureSource { Option, Catalogue, Battery, DeviceTree, Dmi, Uname, Default };
 std::string_view figureSourceName(FigureSource source);  // "option", "catalogue", "battery", ...
+// "(from the battery)" and the like, after a figure in a readable listing.
+std::string_view figureSourceOrigin(FigureSource source);
 
 // Figures the user sets (command-line options, the settings file); each replaces the figure that
 // would otherwise be used, catalogued models included.
