@@ -72,8 +72,8 @@ ViewAdapter::ViewAdapter(ui::View& view, QObject* parent)
       tag_(view.tag()),
       width_(view.width()),
       height_(view.height()),
-      layers_(view.layers()),
-      clipsToBounds_(view.clipsToBounds()) {}
+      clipsToBounds_(view.clipsToBounds()),
+      layers_(view.layers()) {}
 
 QVariantList ViewAdapter::layers() const {
     QVariantList list;

@@ -4,14 +4,37 @@
 #include <QString>
 #include <QVariantList>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/qt/animation_context.h"
+#include "platform/qt/qml_properties.h"
 #include "platform/ui/outlets.h"
 
 class QQmlPropertyMap;
 
 namespace voltaro::qt {
+
+inline std::string toOutlet(const QString& text) {
+    return text.toStdString();
+}
+template <typename T>
+const T& toOutlet(const T& value) {
+    return value;
+}
+
+// A property that QML reads and sets: setting it hands the value to the outlet's setter of the
+// same name (the scene's starting state, the text typed), whose change comes back through
+// refresh() like any other.
+#define VOLTARO_OUTLET_SETTABLE(Type, name, setter, outlet)           \
+    Q_PROPERTY(Type name READ name WRITE setter NOTIFY name##Changed) \
+                                                                      \
+public:                                                               \
+    Q_SIGNAL void name##Changed();                                    \
+    void setter(const Type& value) {                                  \
+        outlet.setter(toOutlet(value));                               \
+    }                                                                 \
+    VOLTARO_QML_KEPT(Type, name)
 
 // The QML face of one outlet: Q_PROPERTYs that mirror the outlet and notify on each change. Every
 // adapter also carries the animation its outlet's last change belongs to (none outside
@@ -47,64 +70,39 @@ private:
 // A layout constraint: its constant in points, usually an offset or a width.
 class ConstraintAdapter : public OutletAdapter {
     Q_OBJECT
-    Q_PROPERTY(double constant READ constant WRITE setConstant NOTIFY constantChanged)
+    ui::Constraint& constraint_;
+    VOLTARO_OUTLET_SETTABLE(double, constant, setConstant, constraint_)
 
 public:
     explicit ConstraintAdapter(ui::Constraint& constraint, QObject* parent = nullptr);
 
-    double constant() const { return constant_; }
-    // The scene's starting value; the controller's changes arrive through the outlet.
-    void setConstant(double constant) { constraint_.setConstant(constant); }
-
-signals:
-    void constantChanged();
-
 protected:
     void refresh() override;
-
-private:
-    ui::Constraint& constraint_;
-    double constant_;
 };
 
 class ViewAdapter : public OutletAdapter {
     Q_OBJECT
-    Q_PROPERTY(bool hidden READ hidden WRITE setHidden NOTIFY hiddenChanged)
-    Q_PROPERTY(double alpha READ alpha WRITE setAlpha NOTIFY alphaChanged)
-    Q_PROPERTY(
-        QString backgroundColorName READ backgroundColorName NOTIFY backgroundColorNameChanged)
-    Q_PROPERTY(qint64 tag READ tag NOTIFY tagChanged)
-    Q_PROPERTY(double width READ width NOTIFY sizeChanged)
-    Q_PROPERTY(double height READ height NOTIFY sizeChanged)
+    ui::View& view_;
+    VOLTARO_OUTLET_SETTABLE(bool, hidden, setHidden, view_)
+    VOLTARO_OUTLET_SETTABLE(double, alpha, setAlpha, view_)
+    VOLTARO_QML_VALUE(QString, backgroundColorName)
+    VOLTARO_QML_VALUE(qint64, tag)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(double, width, sizeChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(double, height, sizeChanged)
     Q_PROPERTY(QVariantList layers READ layers NOTIFY layersChanged)
-    Q_PROPERTY(bool clipsToBounds READ clipsToBounds NOTIFY clipsToBoundsChanged)
+    VOLTARO_QML_VALUE(bool, clipsToBounds)
 
 public:
     explicit ViewAdapter(ui::View& view, QObject* parent = nullptr);
 
-    bool hidden() const { return hidden_; }
-    double alpha() const { return alpha_; }
-    QString backgroundColorName() const { return backgroundColorName_; }
-    qint64 tag() const { return tag_; }
-    double width() const { return width_; }
-    double height() const { return height_; }
     QVariantList layers() const;
-    bool clipsToBounds() const { return clipsToBounds_; }
 
-    // The scene's starting state.
-    void setHidden(bool hidden) { view_.setHidden(hidden); }
-    void setAlpha(double alpha) { view_.setAlpha(alpha); }
     // The size QML laid the view out at, in points.
     Q_INVOKABLE void setSize(double width, double height) { view_.setSize(width, height); }
 
 signals:
-    void hiddenChanged();
-    void alphaChanged();
-    void backgroundColorNameChanged();
-    void tagChanged();
     void sizeChanged();
     void layersChanged();
-    void clipsToBoundsChanged();
 
 protected:
     void refresh() override;
@@ -116,15 +114,7 @@ private:
     template <typename T>
     bool publish(T& kept, const T& value, void (ViewAdapter::*changed)());
 
-    ui::View& view_;
-    bool hidden_;
-    double alpha_;
-    QString backgroundColorName_;
-    qint64 tag_;
-    double width_;
-    double height_;
     std::vector<ui::Layer> layers_;
-    bool clipsToBounds_;
 };
 
 // A label's text is always plain text; `styled` tells that it came with the message styling
@@ -132,134 +122,68 @@ private:
 // size the page gives it).
 class LabelAdapter : public ViewAdapter {
     Q_OBJECT
-    Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
-    Q_PROPERTY(bool styled READ styled NOTIFY styleChanged)
-    Q_PROPERTY(double fontSize READ fontSize NOTIFY styleChanged)
-    Q_PROPERTY(double lineSpacing READ lineSpacing NOTIFY styleChanged)
-    Q_PROPERTY(QString textColorName READ textColorName NOTIFY textColorNameChanged)
-    Q_PROPERTY(double pointSize READ pointSize NOTIFY pointSizeChanged)
+    ui::Label& label_;
+    VOLTARO_OUTLET_SETTABLE(QString, text, setText, label_)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(bool, styled, styleChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(double, fontSize, styleChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(double, lineSpacing, styleChanged)
+    VOLTARO_QML_VALUE(QString, textColorName)
+    VOLTARO_QML_VALUE(double, pointSize)
 
 public:
     explicit LabelAdapter(ui::Label& label, QObject* parent = nullptr);
 
-    QString text() const { return text_; }
-    bool styled() const { return styled_; }
-    double fontSize() const { return fontSize_; }
-    double lineSpacing() const { return lineSpacing_; }
-    QString textColorName() const { return textColorName_; }
-    double pointSize() const { return pointSize_; }
-    // The scene's own text.
-    void setText(const QString& text) { label_.setText(text.toStdString()); }
-
 signals:
-    void textChanged();
     void styleChanged();
-    void textColorNameChanged();
-    void pointSizeChanged();
 
 protected:
     void refresh() override;
 
 private:
     void read();
-
-    ui::Label& label_;
-    QString text_;
-    bool styled_ = false;
-    double fontSize_ = 0;
-    double lineSpacing_ = 0;
-    QString textColorName_;
-    double pointSize_ = 0;
 };
 
 class ButtonAdapter : public ViewAdapter {
     Q_OBJECT
-    Q_PROPERTY(QString title READ title WRITE setTitle NOTIFY titleChanged)
-    Q_PROPERTY(QString imageName READ imageName WRITE setImageName NOTIFY imageNameChanged)
-    Q_PROPERTY(QString titleColorName READ titleColorName NOTIFY titleColorNameChanged)
-    Q_PROPERTY(bool enabled READ enabled NOTIFY enabledChanged)
-    Q_PROPERTY(bool selected READ selected NOTIFY selectedChanged)
+    ui::Button& button_;
+    VOLTARO_OUTLET_SETTABLE(QString, title, setTitle, button_)
+    VOLTARO_OUTLET_SETTABLE(QString, imageName, setImageName, button_)
+    VOLTARO_QML_VALUE(QString, titleColorName)
+    VOLTARO_QML_VALUE(bool, enabled)
+    VOLTARO_QML_VALUE(bool, selected)
 
 public:
     explicit ButtonAdapter(ui::Button& button, QObject* parent = nullptr);
 
-    QString title() const { return title_; }
-    QString imageName() const { return imageName_; }
-    QString titleColorName() const { return titleColorName_; }
-    bool enabled() const { return enabled_; }
-    bool selected() const { return selected_; }
-    void setTitle(const QString& title) { button_.setTitle(title.toStdString()); }
-    void setImageName(const QString& name) { button_.setImageName(name.toStdString()); }
-
-signals:
-    void titleChanged();
-    void imageNameChanged();
-    void titleColorNameChanged();
-    void enabledChanged();
-    void selectedChanged();
-
 protected:
     void refresh() override;
-
-private:
-    ui::Button& button_;
-    QString title_;
-    QString imageName_;
-    QString titleColorName_;
-    bool enabled_;
-    bool selected_;
 };
 
 class ImageViewAdapter : public ViewAdapter {
     Q_OBJECT
-    Q_PROPERTY(QString imageName READ imageName WRITE setImageName NOTIFY imageNameChanged)
+    ui::ImageView& image_;
+    VOLTARO_OUTLET_SETTABLE(QString, imageName, setImageName, image_)
 
 public:
     explicit ImageViewAdapter(ui::ImageView& image, QObject* parent = nullptr);
 
-    QString imageName() const { return imageName_; }
-    void setImageName(const QString& name) { image_.setImageName(name.toStdString()); }
-
-signals:
-    void imageNameChanged();
-
 protected:
     void refresh() override;
-
-private:
-    ui::ImageView& image_;
-    QString imageName_;
 };
 
 // Typing sets the field's text through `text`; the controller reads it from the outlet.
 class TextFieldAdapter : public ViewAdapter {
     Q_OBJECT
-    Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
-    Q_PROPERTY(QString placeholder READ placeholder NOTIFY placeholderChanged)
-    Q_PROPERTY(bool focused READ focused WRITE setFocused NOTIFY focusedChanged)
+    ui::TextField& field_;
+    VOLTARO_OUTLET_SETTABLE(QString, text, setText, field_)
+    VOLTARO_QML_VALUE(QString, placeholder)
+    VOLTARO_OUTLET_SETTABLE(bool, focused, setFocused, field_)
 
 public:
     explicit TextFieldAdapter(ui::TextField& field, QObject* parent = nullptr);
 
-    QString text() const { return text_; }
-    QString placeholder() const { return placeholder_; }
-    bool focused() const { return focused_; }
-    void setText(const QString& text) { field_.setText(text.toStdString()); }
-    void setFocused(bool focused) { field_.setFocused(focused); }
-
-signals:
-    void textChanged();
-    void placeholderChanged();
-    void focusedChanged();
-
 protected:
     void refresh() override;
-
-private:
-    ui::TextField& field_;
-    QString text_;
-    QString placeholder_;
-    bool focused_;
 };
 
 // A table's rows come from its screen; the adapter tells QML when to ask for them again.
@@ -285,58 +209,34 @@ private:
 // A spinner: shown while `animating`.
 class ActivityIndicatorAdapter : public ViewAdapter {
     Q_OBJECT
-    Q_PROPERTY(bool animating READ animating NOTIFY animatingChanged)
+    ui::ActivityIndicator& indicator_;
+    VOLTARO_QML_VALUE(bool, animating)
 
 public:
     explicit ActivityIndicatorAdapter(ui::ActivityIndicator& indicator, QObject* parent = nullptr);
 
-    bool animating() const { return animating_; }
-
-signals:
-    void animatingChanged();
-
 protected:
     void refresh() override;
-
-private:
-    ui::ActivityIndicator& indicator_;
-    bool animating_;
 };
 
 // An embedded web page: the address to load and where it goes; its size is the view's.
 class WebViewAdapter : public ViewAdapter {
     Q_OBJECT
-    Q_PROPERTY(QString url READ url NOTIFY urlChanged)
-    Q_PROPERTY(double x READ x NOTIFY frameChanged)
-    Q_PROPERTY(double y READ y NOTIFY frameChanged)
-    Q_PROPERTY(bool scrollEnabled READ scrollEnabled NOTIFY scrollEnabledChanged)
-    Q_PROPERTY(bool opaque READ opaque NOTIFY opaqueChanged)
+    ui::WebView& webView_;
+    VOLTARO_QML_VALUE(QString, url)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(double, x, frameChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(double, y, frameChanged)
+    VOLTARO_QML_VALUE(bool, scrollEnabled)
+    VOLTARO_QML_VALUE(bool, opaque)
 
 public:
     explicit WebViewAdapter(ui::WebView& webView, QObject* parent = nullptr);
 
-    QString url() const { return url_; }
-    double x() const { return x_; }
-    double y() const { return y_; }
-    bool scrollEnabled() const { return scrollEnabled_; }
-    bool opaque() const { return opaque_; }
-
 signals:
-    void urlChanged();
     void frameChanged();
-    void scrollEnabledChanged();
-    void opaqueChanged();
 
 protected:
     void refresh() override;
-
-private:
-    ui::WebView& webView_;
-    QString url_;
-    double x_;
-    double y_;
-    bool scrollEnabled_;
-    bool opaque_;
 };
 
 // A screen's outlets shown to its page: each outlet of the list becomes a property of the

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/qt/qml_properties.h"
 #include "platform/ui/services.h"
 
 namespace voltaro::qt {
@@ -17,10 +18,10 @@ namespace voltaro::qt {
 class QtShareSheet : public QObject, public ui::ShareSheet {
     Q_OBJECT
     Q_PROPERTY(bool showing READ showing NOTIFY showingChanged)
-    Q_PROPERTY(QUrl previewUrl READ previewUrl NOTIFY showingChanged)
-    Q_PROPERTY(QString suggestedPath READ suggestedPath NOTIFY showingChanged)
-    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
-    Q_PROPERTY(bool failed READ failed NOTIFY statusChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(QUrl, previewUrl, showingChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(QString, suggestedPath, showingChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(QString, status, statusChanged)
+    VOLTARO_QML_VALUE_NOTIFIED_BY(bool, failed, statusChanged)
     // The last path given to saveAs names a file that is there: saving to it again replaces it.
     Q_PROPERTY(bool confirmingReplace READ confirmingReplace NOTIFY statusChanged)
 
@@ -33,10 +34,6 @@ public:
     void share(std::shared_ptr<ui::Image> image, std::function<void()> closed = {}) override;
 
     bool showing() const { return image_ != nullptr; }
-    QUrl previewUrl() const { return previewUrl_; }
-    QString suggestedPath() const { return suggestedPath_; }
-    QString status() const { return status_; }
-    bool failed() const { return failed_; }
     bool confirmingReplace() const { return !replaceablePath_.isEmpty(); }
 
     // Writes the picture as PNG to `path` (a local path or a file URL); false on failure. A file
@@ -59,10 +56,6 @@ private:
     std::function<void()> closed_;
     std::unique_ptr<QTemporaryDir> temporary_;
     QString temporaryPath_;
-    QUrl previewUrl_;
-    QString suggestedPath_;
-    QString status_;
-    bool failed_ = false;
     QString replaceablePath_;
     int count_ = 0;
 };
