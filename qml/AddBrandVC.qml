@@ -18,7 +18,7 @@ Item {
         anchors.fill: parent
     }
 
-    ChargerNavigationBar {
+    NavigationBar {
         id: navigation
         titleOutlet: page.screen.titleLabel
         y: 46

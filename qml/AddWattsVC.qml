@@ -18,7 +18,7 @@ Item {
         anchors.fill: parent
     }
 
-    ChargerNavigationBar {
+    NavigationBar {
         id: navigation
         titleOutlet: page.screen.titleLabel
         y: 46
@@ -26,7 +26,7 @@ Item {
         onBackClicked: page.screen.backButtonTapped()
     }
 
-    ChargerCard {
+    Card {
         id: card
         anchors.top: navigation.bottom
         anchors.topMargin: 28
@@ -140,7 +140,7 @@ Item {
         }
     }
 
-    ChargerPrimaryButton {
+    PrimaryButton {
         id: save
         outlet: page.screen.saveButton
         anchors.top: card.bottom

@@ -71,7 +71,7 @@ Item {
                         height: 1
                         color: Theme.color("separatorColor")
                     }
-                    SheetButton {
+                    TextButton {
                         width: parent.width
                         label: entry.modelData.title
                         emphasized: entry.modelData.style === "cancel"

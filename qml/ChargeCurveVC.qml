@@ -52,7 +52,7 @@ Item {
         anchors.fill: parent
     }
 
-    HistoryIconButton {
+    IconButton {
         id: backButton
         objectName: "curveBackButton"
         outlet: page.screen.backButton
@@ -313,7 +313,8 @@ Item {
         }
     }
 
-    HistoryPillButton {
+    PrimaryButton {
+        compact: true
         id: compare
         objectName: "compareButton"
         outlet: page.screen.compareButton
@@ -434,7 +435,7 @@ Item {
                 }
             }
 
-            SheetButton {
+            TextButton {
                 x: 12
                 width: parent.width - 24
                 anchors.bottom: parent.bottom

@@ -51,9 +51,9 @@ Item {
         anchors.fill: parent
     }
 
-    ChargerIconButton {
+    IconButton {
         id: back
-        glyph: "back"
+        shape: "back"
         accessibleName: Localized.text("backButtonLabel")
         visible: !page.screen.backButton.hidden
         x: 18
@@ -132,15 +132,15 @@ Item {
                 height: row.frame.height
                 visible: row.modelData.canEdit && row.offset < 0
 
-                ChargerIconButton {
+                IconButton {
                     objectName: "deleteButton"
                     anchors.centerIn: parent
                     width: 46
                     height: 46
-                    glyph: "delete"
+                    shape: "delete"
                     glyphColor: Theme.color("white")
-                    color: Theme.color("destructiveColor")
-                    border.width: 0
+                    discColor: Theme.color("destructiveColor")
+                    rimWidth: 0
                     accessibleName: Localized.text("deleteButton")
                     onClicked: slideOut.start()
                 }
@@ -276,7 +276,7 @@ Item {
         }
     }
 
-    ChargerPrimaryButton {
+    PrimaryButton {
         id: add
         outlet: page.screen.addButton
         glyph: "+"

@@ -120,7 +120,7 @@ Item {
             border.color: Theme.color("separatorColor")
             border.width: 1
 
-            HistoryGlyph {
+            Glyph {
                 anchors.centerIn: parent
                 width: 44
                 height: 44
@@ -140,14 +140,15 @@ Item {
             plainColor: Theme.color("textBrightColor")
         }
 
-        HistoryPillButton {
+        PrimaryButton {
+            compact: true
             outlet: page.screen.browserButton
             anchors.horizontalCenter: parent.horizontalCenter
             onClicked: page.screen.browserButtonTapped()
         }
     }
 
-    HistoryIconButton {
+    IconButton {
         objectName: "backButton"
         accessibleName: Localized.text("backButtonLabel")
         width: 52

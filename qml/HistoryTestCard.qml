@@ -133,7 +133,7 @@ Item {
             color: Theme.color("textDarkColor")
         }
 
-        HistoryGlyph {
+        Glyph {
             id: chevron
             anchors.right: parent.right
             anchors.rightMargin: 12
@@ -248,7 +248,7 @@ Item {
                     Keys.onReturnPressed: card.curveRequested(row.index)
                     Keys.onSpacePressed: card.curveRequested(row.index)
 
-                    HistoryGlyph {
+                    Glyph {
                         anchors.centerIn: parent
                         width: 14
                         height: 14

@@ -18,7 +18,7 @@ Item {
         anchors.fill: parent
     }
 
-    ChargerNavigationBar {
+    NavigationBar {
         id: navigation
         titleOutlet: page.screen.titleLabel
         y: 46
@@ -27,7 +27,7 @@ Item {
     }
 
     // A group: its caption, and its pills under it, wrapping on narrow windows.
-    component Group: ChargerCard {
+    component Group: Card {
         id: group
 
         required property LabelAdapter caption
@@ -36,7 +36,7 @@ Item {
         width: parent ? parent.width : 0
         padding: 14
 
-        ChargerCaption {
+        Caption {
             outlet: group.caption
             width: Math.min(implicitWidth, parent.width)
         }
@@ -48,12 +48,12 @@ Item {
     }
 
     // The button at the end of a row of quick picks that adds a value of its own.
-    component AddPill: ChargerIconButton {
-        glyph: "add"
+    component AddPill: IconButton {
+        shape: "add"
         width: 42
         height: 42
         glyphColor: Theme.color("highlightColor")
-        color: Theme.color("backgroundColor")
+        discColor: Theme.color("backgroundColor")
     }
 
     Flickable {
@@ -80,7 +80,7 @@ Item {
                 Repeater {
                     model: [page.screen.typeButton1, page.screen.typeButton2,
                             page.screen.typeButton3]
-                    delegate: ChargerPill {
+                    delegate: Pill {
                         required property ButtonAdapter modelData
                         required property int index
                         outlet: modelData
@@ -97,7 +97,7 @@ Item {
                     model: [[page.screen.brandButton1, page.screen.brandButton1Width],
                             [page.screen.brandButton2, page.screen.brandButton2Width],
                             [page.screen.brandButton3, page.screen.brandButton3Width]]
-                    delegate: ChargerPill {
+                    delegate: Pill {
                         required property var modelData
                         required property int index
                         outlet: modelData[0]
@@ -129,7 +129,7 @@ Item {
                         model: [[page.screen.wattButton1, page.screen.wattButton1Width],
                                 [page.screen.wattButton2, page.screen.wattButton2Width],
                                 [page.screen.wattButton3, page.screen.wattButton3Width]]
-                        delegate: ChargerPill {
+                        delegate: Pill {
                             required property var modelData
                             required property int index
                             outlet: modelData[0]
@@ -154,7 +154,7 @@ Item {
                         model: [[page.screen.ampButton1, page.screen.ampButton1Width],
                                 [page.screen.ampButton2, page.screen.ampButton2Width],
                                 [page.screen.ampButton3, page.screen.ampButton3Width]]
-                        delegate: ChargerPill {
+                        delegate: Pill {
                             required property var modelData
                             required property int index
                             outlet: modelData[0]
@@ -176,7 +176,7 @@ Item {
                 Repeater {
                     model: [page.screen.portButton1, page.screen.portButton2,
                             page.screen.portButton3]
-                    delegate: ChargerPill {
+                    delegate: Pill {
                         required property ButtonAdapter modelData
                         required property int index
                         outlet: modelData
@@ -188,7 +188,7 @@ Item {
         }
     }
 
-    ChargerPrimaryButton {
+    PrimaryButton {
         id: save
         outlet: page.screen.addButton
         anchors.horizontalCenter: parent.horizontalCenter

@@ -110,7 +110,7 @@ Item {
                                             : Theme.color("textDarkColor")
             }
             Rectangle { width: parent.width; height: 1; color: Theme.color("separatorColor") }
-            SheetButton {
+            TextButton {
                 width: parent.width
                 visible: !overlay.editingPath
                 label: Localized.text("shareSaveAs")
@@ -143,7 +143,7 @@ Item {
                         onAccepted: overlay.sheet.saveAs(text)
                     }
                 }
-                SheetButton {
+                TextButton {
                     id: saveButton
                     width: 88
                     height: 44
@@ -154,13 +154,13 @@ Item {
                 }
             }
             Rectangle { width: parent.width; height: 1; color: Theme.color("separatorColor") }
-            SheetButton {
+            TextButton {
                 width: parent.width
                 label: Localized.text("shareOpenWith")
                 onClicked: overlay.sheet.openWithApplication()
             }
             Rectangle { width: parent.width; height: 1; color: Theme.color("separatorColor") }
-            SheetButton {
+            TextButton {
                 width: parent.width
                 emphasized: true
                 label: Localized.text("Cancel")

@@ -88,7 +88,7 @@ Item {
         sourceSize: Qt.size(192, 192)
     }
 
-    HistoryIconButton {
+    IconButton {
         id: backButton
         objectName: "backButton"
         outlet: page.screen.backButton
@@ -102,7 +102,7 @@ Item {
         onClicked: page.screen.backButtonTapped()
     }
 
-    HistoryIconButton {
+    IconButton {
         id: removeButton
         objectName: "removeButton"
         accessibleName: Localized.text("removeHistoryButtonLabel")
@@ -159,7 +159,7 @@ Item {
         anchors.bottomMargin: page.compact ? 24 : 40
         spacing: 24
 
-        HistoryIconButton {
+        IconButton {
             width: 48
             height: 48
             lines: "M12,3.8 L14.5,9 L20.2,9.7 L16,13.6 L17.1,19.3 "
@@ -169,7 +169,7 @@ Item {
             accessibleName: Localized.text("raterRateButton")
             onClicked: page.screen.rateButtonTapped()
         }
-        HistoryIconButton {
+        IconButton {
             width: 48
             height: 48
             lines: "M6.5,5 L17.5,5 Q19.5,5 19.5,7 L19.5,14 Q19.5,16 17.5,16 L11.5,16 "
@@ -179,7 +179,7 @@ Item {
             accessibleName: Localized.text("feedbackButtonLabel")
             onClicked: page.screen.feedbackButtonTapped()
         }
-        HistoryIconButton {
+        IconButton {
             width: 48
             height: 48
             lines: "M4,7 L20,7 M4,12 L20,12 M4,17 L20,17"

@@ -2,9 +2,6 @@
 list(APPEND voltaro_qml_names
   FeedbackVC.qml
   HistoryFigure.qml
-  HistoryGlyph.qml
-  HistoryIconButton.qml
-  HistoryPillButton.qml
   HistorySpinner.qml
   HistoryTestCard.qml
   TestRecordsVC.qml

@@ -2,17 +2,17 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import Voltaro
 
-// A group of the setup screen on a card: the content laid out in a column with padding.
+// A group of things on a card: the content laid out in a column with padding.
 Rectangle {
     id: card
 
     default property alias content: column.data
-    property real padding: 16
+    property real padding: Style.cardPadding
 
     implicitHeight: column.implicitHeight + 2 * padding
-    radius: 18
-    color: Theme.color("cellBackgroundColor")
-    border.color: Theme.color("separatorColor")
+    radius: Style.cardRadius
+    color: Style.cellBackground
+    border.color: Style.separator
     border.width: 1
 
     Column {
@@ -20,6 +20,6 @@ Rectangle {
         x: card.padding
         y: card.padding
         width: card.width - 2 * card.padding
-        spacing: 14
+        spacing: Style.cardSpacing
     }
 }
