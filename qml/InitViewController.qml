@@ -8,7 +8,7 @@ import Voltaro
 Item {
     id: page
 
-    required property InitViewControllerScreen screen
+    required property Screen screen
 
     readonly property real phoneTop: Math.round(height * 0.2)
 

@@ -16,8 +16,19 @@
 #include "platform/paths.h"
 #include "platform/preference_store.h"
 #include "screens/app_delegate.h"
+#include "screens/init_view_controller.h"
 
 namespace voltaro::app {
+
+namespace {
+
+constexpr int kExitScreenshotFailed = 1;
+
+// The seconds of the loop's time after which --screenshot takes its picture when --after is not
+// given: the intro is over by then.
+constexpr double kDefaultScreenshotDelay = 5.0;
+
+}  // namespace
 
 Application::Application(AppOptions options) : options_(std::move(options)) {}
 
@@ -132,7 +143,8 @@ int Application::run(std::ostream& err) {
 
 void Application::registerScreens() {
     navigator_->registerScreen("InitViewController", [this](const ui::ScreenArguments&) {
-        return std::make_unique<InitViewControllerScreen>(*services_);
+        return std::make_unique<ControllerScreen<InitViewController>>("InitViewController.qml",
+                                                                      *services_);
     });
     navigator_->registerScreen("ViewController", [this](const ui::ScreenArguments&) {
         return std::make_unique<ViewControllerScreen>(*loop_, *device_, wiring_->handoffs(),

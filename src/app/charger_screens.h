@@ -40,15 +40,7 @@ public:
     Q_INVOKABLE void didDeselectRow(int row);
     Q_INVOKABLE void deleteRow(int row);
     Q_INVOKABLE void addButtonTapped() { controller_.addButtonTapped(); }
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
     Q_INVOKABLE void saveAndPop() { controller_.saveAndPop(); }
-    Q_INVOKABLE void pop() { controller_.pop(); }
-    Q_INVOKABLE void scrollViewWillBeginDragging(double contentOffsetY) {
-        controller_.scrollViewWillBeginDragging(contentOffsetY);
-    }
-    Q_INVOKABLE void scrollViewDidScroll(double contentOffsetY) {
-        controller_.scrollViewDidScroll(contentOffsetY);
-    }
 
     static double rowHeight() { return ChargerListVC::kRowHeight; }
     static double cornerRadius() { return ChargerTypeList::kCornerRadius; }
@@ -68,12 +60,9 @@ public:
     Q_INVOKABLE void wattButtonTapped(int position) { controller_.wattButtonTapped(position); }
     Q_INVOKABLE void ampButtonTapped(int position) { controller_.ampButtonTapped(position); }
     Q_INVOKABLE void portButtonTapped(int position) { controller_.portButtonTapped(position); }
-    Q_INVOKABLE void saveButtonTapped() { controller_.saveButtonTapped(); }
     Q_INVOKABLE void addWattsButtonTapped() { controller_.addWattsButtonTapped(); }
     Q_INVOKABLE void addAmpButtonTapped() { controller_.addAmpButtonTapped(); }
     Q_INVOKABLE void addBrandButtonTapped() { controller_.addBrandButtonTapped(); }
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
-    Q_INVOKABLE void pop() { controller_.pop(); }
 };
 
 class AddWattsVCScreen : public ControllerScreen<AddWattsVC> {
@@ -83,10 +72,7 @@ public:
     AddWattsVCScreen(ScreenDependencies dependencies, const ui::ScreenArguments& arguments);
 
     Q_INVOKABLE void edited() { controller_.edited(); }
-    Q_INVOKABLE void saveButtonTapped() { controller_.saveButtonTapped(); }
     Q_INVOKABLE void returnKeyPressed() { controller_.returnKeyPressed(); }
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
-    Q_INVOKABLE void pop() { controller_.pop(); }
 };
 
 class AddBrandVCScreen : public ControllerScreen<AddBrandVC> {
@@ -112,8 +98,6 @@ public:
     }
     Q_INVOKABLE void searchBarSearchButtonClicked() { controller_.searchBarSearchButtonClicked(); }
     Q_INVOKABLE void didSelectRow(int section, int row);
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
-    Q_INVOKABLE void pop() { controller_.pop(); }
 
     static double rowHeight() { return AddBrandVC::kRowHeight; }
     static double headerHeight() { return AddBrandVC::kHeaderHeight; }

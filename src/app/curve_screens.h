@@ -24,8 +24,6 @@ public:
     // The tests to compare with, as the list shows them.
     Q_INVOKABLE QStringList choices() const;
 
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
-    Q_INVOKABLE void pop() { controller_.pop(); }
     Q_INVOKABLE void compareButtonTapped() { controller_.compareButtonTapped(); }
     Q_INVOKABLE void didSelectChoice(int row);
     Q_INVOKABLE void cancelCompare() { controller_.cancelCompare(); }

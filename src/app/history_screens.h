@@ -50,20 +50,12 @@ public:
     // Back from the saved charger list or the feedback form: the history may have changed.
     void screenRevealed() override { controller_.viewDidAppear(); }
 
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
-    Q_INVOKABLE void pop() { controller_.pop(); }
     Q_INVOKABLE void rateButtonTapped() { controller_.rateButtonTapped(); }
     Q_INVOKABLE void settingButtonTapped() { controller_.settingButtonTapped(); }
     Q_INVOKABLE void feedbackButtonTapped() { controller_.feedbackButtonTapped(); }
     Q_INVOKABLE void removeButtonTapped() { controller_.removeButtonTapped(); }
     Q_INVOKABLE void handleTap(int section);
     Q_INVOKABLE void curveButtonTapped(int section, int row);
-    Q_INVOKABLE void scrollViewWillBeginDragging(double contentOffsetY) {
-        controller_.scrollViewWillBeginDragging(contentOffsetY);
-    }
-    Q_INVOKABLE void scrollViewDidScroll(double contentOffsetY) {
-        controller_.scrollViewDidScroll(contentOffsetY);
-    }
 
     QAbstractListModel* tests() { return &tests_; }
     static double rowHeight() { return TestRecordsVC::kRowHeight; }
@@ -85,7 +77,6 @@ public:
 
     bool webViewAvailable() const { return webViewAvailable_; }
 
-    Q_INVOKABLE void backButtonTapped() { controller_.backButtonTapped(); }
     Q_INVOKABLE void browserButtonTapped() { controller_.browserButtonTapped(); }
     Q_INVOKABLE void webViewDidFinishNavigation() { controller_.webViewDidFinishNavigation(); }
     Q_INVOKABLE void webViewDidFailNavigation() { controller_.webViewDidFailNavigation(); }

@@ -43,7 +43,7 @@ VOLTARO_QML_ADAPTER(ButtonAdapter) VOLTARO_QML_ADAPTER(ImageViewAdapter)
 VOLTARO_QML_ADAPTER(TextFieldAdapter) VOLTARO_QML_ADAPTER(TableAdapter)
 VOLTARO_QML_ADAPTER(ActivityIndicatorAdapter) VOLTARO_QML_ADAPTER(WebViewAdapter)
 
-VOLTARO_QML_SCREEN(ViewControllerScreen) VOLTARO_QML_SCREEN(InitViewControllerScreen)
+VOLTARO_QML_SCREEN(SharedScreenActions) VOLTARO_QML_SCREEN(ViewControllerScreen)
 VOLTARO_QML_SCREEN(TestRecordsVCScreen) VOLTARO_QML_SCREEN(FeedbackVCScreen)
 VOLTARO_QML_SCREEN(ChargeCurveVCScreen) VOLTARO_QML_SCREEN(ChargerListVCScreen)
 VOLTARO_QML_SCREEN(SelectModelVCScreen) VOLTARO_QML_SCREEN(AddWattsVCScreen)

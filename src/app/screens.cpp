@@ -6,7 +6,4 @@ ViewControllerScreen::ViewControllerScreen(MainLoop& loop, Device& device,
                                            SessionHandoffs& handoffs, ui::Services& services)
     : ControllerScreen(this, "ViewController.qml", loop, device, handoffs, services) {}
 
-InitViewControllerScreen::InitViewControllerScreen(ui::Services& services)
-    : ControllerScreen(this, "InitViewController.qml", services) {}
-
 }  // namespace voltaro::app

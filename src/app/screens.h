@@ -3,13 +3,13 @@
 #include <QUrl>
 
 #include "app/controller_screen.h"
-#include "screens/init_view_controller.h"
 #include "screens/view_controller.h"
 
 namespace voltaro::app {
 
-// The QML faces of the main screen and the intro: their actions as invokable methods. A page
-// (qml/<ScreenName>.qml) gets its screen as the property `screen`.
+// The QML face of the main screen: its actions as invokable methods. A page
+// (qml/<ScreenName>.qml) gets its screen as the property `screen`. The intro has no actions: its
+// screen is a plain ControllerScreen<InitViewController>.
 
 class ViewControllerScreen : public ControllerScreen<ViewController> {
     Q_OBJECT
@@ -22,13 +22,6 @@ public:
     Q_INVOKABLE void showResultVC() { controller_.showResultVC(); }
     Q_INVOKABLE void testResultButtonTapped() { controller_.testResultButtonTapped(); }
     Q_INVOKABLE void shareButtonClick() { controller_.shareButtonClick(); }
-};
-
-class InitViewControllerScreen : public ControllerScreen<InitViewController> {
-    Q_OBJECT
-
-public:
-    explicit InitViewControllerScreen(ui::Services& services);
 };
 
 }  // namespace voltaro::app
