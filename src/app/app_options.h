@@ -11,11 +11,6 @@
 namespace voltaro::app {
 
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitScreenshotFailed = 1;
-
-// The seconds of the loop's time after which --screenshot takes its picture when --after is not
-// given: the intro is over by then.
-inline constexpr double kDefaultScreenshotDelay = 5.0;
 
 struct AppOptions {
     BatteryOptions battery;

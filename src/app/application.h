@@ -37,8 +37,6 @@ class Application {
 public:
     explicit Application(AppOptions options);
     ~Application();
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
 
     // Loads the window and launches. Writes a message to `err` and returns an exit code when
     // something stops the launch (bad options: 2), else nothing.
