@@ -9,6 +9,7 @@
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
 #include "screens/brand_sections.h"
+#include "screens/screen_controller.h"
 #include "store/records.h"
 
 namespace voltaro {
@@ -28,7 +29,7 @@ struct BrandSectionHeader {
 // Picks any brand of the catalogue by its English name, grouped by first character, with a
 // section index and a prefix search. The brand picked becomes the first brand quick pick, which
 // the setup screen then chooses.
-class AddBrandVC {
+class AddBrandVC : public ScreenController {
 public:
     static constexpr double kRowHeight = 60;
     static constexpr double kHeaderHeight = 40;
@@ -36,9 +37,7 @@ public:
 
     AddBrandVC(ui::Services& services, PreferenceStore& preferences);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Label titleLabel{outlets, "titleLabel"};
     ui::TextField searchBar{outlets, "searchBar"};
     ui::Table tableView{outlets, "tableView"};

@@ -6,12 +6,13 @@
 #include "platform/preference_store.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 
 namespace voltaro {
 
 // Takes a watt rating or a capacity that is not among the setup screen's quick picks. A valid
 // value becomes the first quick pick of its kind, which the setup screen then chooses.
-class AddWattsVC {
+class AddWattsVC : public ScreenController {
 public:
     static constexpr int64_t kWattType = 1;
     static constexpr int64_t kCapacityType = 2;
@@ -22,9 +23,7 @@ public:
     AddWattsVC(ui::Services& services, PreferenceStore& preferences,
                const ui::ScreenArguments& arguments);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::TextField inputTextField{outlets, "inputTextField"};  // where the number is typed
     ui::Label wTextField{outlets, "wTextField"};              // the unit beside it, read-only
     ui::Button saveButton{outlets, "saveButton"};

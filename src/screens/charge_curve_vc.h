@@ -7,6 +7,7 @@
 #include "curve/charge_curve.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 
 namespace voltaro {
 
@@ -30,13 +31,11 @@ struct CurveDrawing {
 // The charge curve of one saved result: its level against time with the power of each step, its
 // figures and charger, and another test of the same device laid over it on request. Opened from
 // the history screen with the result's start and finish times; with none, it shows the newest.
-class ChargeCurveVC {
+class ChargeCurveVC : public ScreenController {
 public:
     ChargeCurveVC(ui::Services& services, const ui::ScreenArguments& arguments);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Button backButton{outlets, "backButton"};
     ui::Label titleLabel{outlets, "titleLabel"};  // the charger, or "unknown"
     ui::Label dateLabel{outlets, "dateLabel"};    // "12-03 14:13"

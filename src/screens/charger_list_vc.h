@@ -11,6 +11,7 @@
 #include "platform/preference_store.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 #include "store/charger_config.h"
 
 namespace voltaro {
@@ -38,7 +39,7 @@ struct ChargerTypeList {
 // The saved charger descriptions, newest first with the unknown charger on top. Choosing one
 // labels a test of the history with it at once; adding one goes through the setup screen and
 // is written when the user leaves.
-class ChargerListVC {
+class ChargerListVC : public ScreenController {
 public:
     static constexpr double kRowHeight = 70;
     static constexpr double kTitleAnimationDuration = 0.2;
@@ -51,9 +52,7 @@ public:
     ChargerListVC(ui::Services& services, PreferenceStore& preferences, const Clock& clock,
                   UploadChargerConfig upload, const ui::ScreenArguments& arguments = {});
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Button backButton{outlets, "backButton"};
     ui::Button addButton{outlets, "addButton"};
     ui::Table tableView{outlets, "tableView"};

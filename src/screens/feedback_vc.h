@@ -4,11 +4,12 @@
 
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 
 namespace voltaro {
 
 // The feedback form, an outside web page, behind a spinner until it has loaded.
-class FeedbackVC {
+class FeedbackVC : public ScreenController {
 public:
     // The form's address: VOLTARO_FEEDBACK_URL from the environment, else the build's setting.
     static std::string formAddress();
@@ -17,9 +18,7 @@ public:
     // offers to open the form in the browser.
     FeedbackVC(ui::Services& services, bool webViewAvailable);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::View topView{outlets, "topView"};
     ui::View downView{outlets, "downView"};
     ui::WebView webView{outlets, "webView"};

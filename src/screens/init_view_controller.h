@@ -2,21 +2,20 @@
 
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 
 namespace voltaro {
 
 // The intro: the phone and its title slide to the centre with the lightning and the line, the
 // message fades in, then the main screen cross-dissolves over it for good.
-class InitViewController {
+class InitViewController : public ScreenController {
 public:
     static constexpr double kAnimationDuration = 1.6;
     static constexpr ui::SpringParameters kSpring{0.8, 1.0};
 
     explicit InitViewController(ui::Services& services) : services_(services) {}
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Constraint phoneLeft{outlets, "phoneLeft"};
     ui::Constraint phoneTitleLeft{outlets, "phoneTitleLeft"};
     ui::Constraint flashLeft{outlets, "flashLeft"};

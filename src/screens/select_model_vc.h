@@ -7,6 +7,7 @@
 #include "platform/preference_store.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 #include "store/charger_state.h"
 #include "store/quick_picks.h"
 
@@ -18,7 +19,7 @@ namespace voltaro {
 // Every button stands for the value in its tag. A chosen button shows its title in
 // "highlightColor" (and is selected), every other one in "white"; a highlighted button always
 // stands for a value of the selection that saving stores.
-class SelectModelVC {
+class SelectModelVC : public ScreenController {
 public:
     static constexpr const char* kChosenColorName = "highlightColor";
     static constexpr const char* kPlainColorName = "white";
@@ -27,9 +28,7 @@ public:
 
     SelectModelVC(ui::Services& services, PreferenceStore& preferences, const Clock& clock);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Label titleLabel{outlets, "titleLabel"};
     ui::Label typeCaptionLabel{outlets, "typeCaptionLabel"};    // above the kind buttons
     ui::Label brandCaptionLabel{outlets, "brandCaptionLabel"};  // above the brand buttons

@@ -6,6 +6,7 @@
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
 #include "screens/rating_prompt.h"
+#include "screens/screen_controller.h"
 #include "store/history.h"
 #include "store/records.h"
 
@@ -38,7 +39,7 @@ struct TestResultHeaderView {
 };
 
 // The history screen: every saved test, newest first, under the charger it was labelled with.
-class TestRecordsVC {
+class TestRecordsVC : public ScreenController {
 public:
     static constexpr double kRowHeight = 70;
     static constexpr double kHeaderHeight = 50;
@@ -48,9 +49,7 @@ public:
 
     TestRecordsVC(ui::Services& services, RatingPrompt& rating);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Table tableView{outlets, "tableView"};
     ui::Label titleLabel{outlets, "titleLabel"};
     ui::Constraint topConstraint{outlets, "topConstraint", 60};
