@@ -25,10 +25,6 @@ ViewController::ViewController(MainLoop& loop, Device& device, SessionHandoffs& 
                                ui::Services& services)
     : services_(services), session_(loop, device, *this, handoffs) {}
 
-std::array<ui::Constraint*, 5> ViewController::starWidthList() {
-    return {&star1Width, &star2Width, &star3Width, &star4Width, &star5Width};
-}
-
 void ViewController::viewDidLoad() {
     testMessageLabel.setHidden(true);
     session_.viewDidLoad();
@@ -85,13 +81,17 @@ void ViewController::showConnectedLayout(bool fullyCharged) {
     batteryLevelView.setHidden(false);
 }
 
-void ViewController::showTestingLayout(int64_t testTime, double totalWatt) {
+void ViewController::showPowerFigure(double totalWatt, bool shown) {
     optimalMessageLabel.setHidden(true);
     connectMessageLabel.setHidden(true);
-    wattLabel.setHidden(true);
+    wattLabel.setHidden(!shown);
     wattLabel.setText(powerText(totalWatt));
-    wattAfterLabel.setHidden(true);
-    wattUnderLabel.setHidden(true);
+    wattAfterLabel.setHidden(!shown);
+    wattUnderLabel.setHidden(!shown);
+}
+
+void ViewController::showTestingLayout(int64_t testTime, double totalWatt) {
+    showPowerFigure(totalWatt, false);
     timeLabel.setHidden(false);
     timeLabel.setText(std::to_string(testTime));
     timeAfterLabel.setHidden(false);
@@ -107,12 +107,7 @@ void ViewController::showTestingLayout(int64_t testTime, double totalWatt) {
 }
 
 void ViewController::showResult(double totalWatt, int64_t testTime) {
-    optimalMessageLabel.setHidden(true);
-    connectMessageLabel.setHidden(true);
-    wattLabel.setHidden(false);
-    wattLabel.setText(powerText(totalWatt));
-    wattAfterLabel.setHidden(false);
-    wattUnderLabel.setHidden(false);
+    showPowerFigure(totalWatt, true);
     timeLabel.setText(std::to_string(testTime));
     chargeMessageLabel.setHidden(false);
     topFlash.setConstant(18);
@@ -148,8 +143,7 @@ void ViewController::hideRatingViews() {
 
 void ViewController::showRating(const StarWidths& widths) {
     starView.setHidden(false);
-    const auto constraints = starWidthList();
-    for (size_t i = 0; i < constraints.size(); ++i) constraints[i]->setConstant(widths[i]);
+    for (size_t i = 0; i < starWidths.size(); ++i) starWidths[i].setConstant(widths[i]);
 }
 
 void ViewController::setStartButtonImage(std::string_view imageName) {

@@ -10,20 +10,19 @@
 #include "platform/main_loop.h"
 #include "platform/ui/outlets.h"
 #include "platform/ui/services.h"
+#include "screens/screen_controller.h"
 
 namespace voltaro {
 
 // The main test screen: the device model, the battery level, what to do next, the running clock
 // with a pulsing lightning, and after a test the power, the stars and the service's text. It owns
 // the one test session of the program and stays underneath every other screen.
-class ViewController final : public SessionView {
+class ViewController final : public SessionView, public ScreenController {
 public:
     ViewController(MainLoop& loop, Device& device, SessionHandoffs& handoffs,
                    ui::Services& services);
 
-    // Outlets, bound by the toolkit by name: each adds itself to `outlets`.
-    ui::OutletList outlets;
-    ui::View view{outlets, "view"};  // the screen's own view; the toolkit keeps its size current
+    // Outlets after `view`, bound by the toolkit by name.
     ui::Label phoneVersionLabel{outlets, "phoneVersionLabel"};
     ui::Constraint topCharge{outlets, "topCharge", -2};
     ui::Constraint topFlash{outlets, "topFlash", 18};
@@ -47,11 +46,12 @@ public:
     ui::Label PDLabel{outlets, "PDLabel"};
     ui::View batteryLevelView{outlets, "batteryLevelView"};
     ui::Label batteryLevelLabel{outlets, "batteryLevelLabel"};
-    ui::Constraint star1Width{outlets, "star1Width"};
-    ui::Constraint star2Width{outlets, "star2Width"};
-    ui::Constraint star3Width{outlets, "star3Width"};
-    ui::Constraint star4Width{outlets, "star4Width"};
-    ui::Constraint star5Width{outlets, "star5Width"};
+    // The rating's stars, first to last: "star1Width" to "star5Width".
+    std::array<ui::Constraint, 5> starWidths{{{outlets, "star1Width"},
+                                              {outlets, "star2Width"},
+                                              {outlets, "star3Width"},
+                                              {outlets, "star4Width"},
+                                              {outlets, "star5Width"}}};
     ui::Label testMessageLabel{outlets, "testMessageLabel"};
 
     // Life cycle, called by the toolkit.
@@ -92,9 +92,11 @@ private:
     // What the unplugged and connected layouts share: the prompt shown, the result and the
     // test's views hidden, Start hidden with its image.
     void showPromptLayout(const std::string& prompt);
+    // What a running test and its result share: the prompts give way to the power figure, which
+    // is updated and, with its unit and the line under it, shown or kept hidden.
+    void showPowerFigure(double totalWatt, bool shown);
     void openHistory();
     void shareResult();
-    std::array<ui::Constraint*, 5> starWidthList();
 
     ui::Services& services_;
     TestSession session_;

@@ -132,8 +132,8 @@ TEST_F(MainScreenTest, AResultShowsPowerStarsShareAndReply) {
                      "connectMessageLabel", "PDLabel", "testMessageLabel"}));
     EXPECT_EQ(screen.topWatt.constant(), 0);
     const StarWidths& stars = screen.session().starWidths();
-    EXPECT_GT(screen.star1Width.constant(), 0.0);
-    EXPECT_EQ(screen.star5Width.constant(), stars[4]);
+    EXPECT_GT(screen.starWidths[0].constant(), 0.0);
+    EXPECT_EQ(screen.starWidths[4].constant(), stars[4]);
 
     screen.session().showReplyText("<b>Faster than 80% of chargers</b>");
     EXPECT_EQ(screen.beatLabel.text(), "<b>Faster than 80% of chargers</b>");
