@@ -3,9 +3,9 @@
 #include "extensions/interface_helpers.h"
 #include "platform/log.h"
 #include "platform/strings.h"
+#include "screens/quick_pick_entry.h"
 #include "store/brand_catalogue.h"
 #include "store/charger_state.h"
-#include "store/quick_picks.h"
 
 namespace voltaro {
 
@@ -94,14 +94,11 @@ void AddBrandVC::didSelectRow(size_t section, size_t row) {
     if (row >= numberOfRows(section)) return;
     // By the name shown: of two brands with one name, the first in the catalogue is picked.
     const int64_t brandId = brandIdForName(cell(section, row).brandName);
-    updateQuickPicks(preferences_, QuickPickKind::Brand, brandId);
-    lastAddedKind() = AddedKind::Brand;
-    dismissSlidingLeft(services_.navigator);
+    finishAddingQuickPick(services_.navigator, preferences_, QuickPickKind::Brand, brandId);
 }
 
 void AddBrandVC::backButtonTapped() {
-    lastAddedKind() = AddedKind::Nothing;
-    dismissSlidingLeft(services_.navigator);
+    leaveWithoutAdding(services_.navigator);
 }
 
 void AddBrandVC::pop() {

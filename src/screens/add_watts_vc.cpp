@@ -7,8 +7,8 @@
 #include "extensions/number_text.h"
 #include "platform/log.h"
 #include "platform/strings.h"
+#include "screens/quick_pick_entry.h"
 #include "store/charger_state.h"
-#include "store/quick_picks.h"
 
 namespace voltaro {
 namespace {
@@ -78,14 +78,8 @@ void AddWattsVC::validateAndSave() {
         showAlert(problem);
         return;
     }
-    if (type == kWattType) {
-        updateQuickPicks(preferences_, QuickPickKind::Watt, *value);
-        lastAddedKind() = AddedKind::Watt;
-    } else {
-        updateQuickPicks(preferences_, QuickPickKind::Capacity, *value);
-        lastAddedKind() = AddedKind::Capacity;
-    }
-    dismissSlidingLeft(services_.navigator);
+    const QuickPickKind kind = type == kWattType ? QuickPickKind::Watt : QuickPickKind::Capacity;
+    finishAddingQuickPick(services_.navigator, preferences_, kind, *value);
 }
 
 void AddWattsVC::showAlert(const char* key) {
@@ -94,8 +88,7 @@ void AddWattsVC::showAlert(const char* key) {
 }
 
 void AddWattsVC::backButtonTapped() {
-    lastAddedKind() = AddedKind::Nothing;
-    dismissSlidingLeft(services_.navigator);
+    leaveWithoutAdding(services_.navigator);
 }
 
 void AddWattsVC::pop() {
