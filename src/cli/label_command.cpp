@@ -37,6 +37,25 @@ std::optional<int64_t> portCode(const std::string& port) {
     return std::nullopt;
 }
 
+std::optional<int64_t> wattsCode(const std::string& watts) {
+    if (isInvalidPercentText(watts)) return std::nullopt;
+    return parseDecimalInteger(watts).value_or(0);
+}
+
+std::optional<int64_t> capacityCode(const std::string& capacity) {
+    if (isInvalidCountText(capacity)) return std::nullopt;
+    return parseDecimalInteger(capacity).value_or(0);
+}
+
+// An option of a charger description given as text: when present, its code goes into `field`;
+// a text without a code is refused with `refusal`.
+struct CodedOption {
+    const std::optional<std::string>& text;
+    std::optional<int64_t> (*code)(const std::string&);
+    int64_t& field;
+    const char* refusal;
+};
+
 std::string describe(const config& c) {
     if (c.isBlank()) return "unknown charger";
     std::string text = c.brand != 0 ? brandNameForId(c.brand) + "  " : "";
@@ -87,35 +106,21 @@ int runLabel(const LabelOptions& options, Environment& env) {
     }
 
     ChargerSelection charger;
-    if (options.kind) {
-        const auto code = kindCode(*options.kind);
+    const CodedOption codedOptions[] = {
+        {options.kind, kindCode, charger.type, "--kind must be wall, bank or car"},
+        {options.port, portCode, charger.port, "--port must be usb-a, usb-c or wireless"},
+        {options.watts, wattsCode, charger.watt, "--watts must be a whole number from 1 to 100"},
+        {options.capacity, capacityCode, charger.capacity,
+         "--capacity must be a whole number of mAh from 1 to 9999999"},
+    };
+    for (const CodedOption& option : codedOptions) {
+        if (!option.text) continue;
+        const std::optional<int64_t> code = option.code(*option.text);
         if (!code) {
-            env.err << "voltaro-cli: --kind must be wall, bank or car\n";
+            env.err << "voltaro-cli: " << option.refusal << '\n';
             return kExitUsage;
         }
-        charger.type = *code;
-    }
-    if (options.port) {
-        const auto code = portCode(*options.port);
-        if (!code) {
-            env.err << "voltaro-cli: --port must be usb-a, usb-c or wireless\n";
-            return kExitUsage;
-        }
-        charger.port = *code;
-    }
-    if (options.watts) {
-        if (isInvalidPercentText(*options.watts)) {
-            env.err << "voltaro-cli: --watts must be a whole number from 1 to 100\n";
-            return kExitUsage;
-        }
-        charger.watt = parseDecimalInteger(*options.watts).value_or(0);
-    }
-    if (options.capacity) {
-        if (isInvalidCountText(*options.capacity)) {
-            env.err << "voltaro-cli: --capacity must be a whole number of mAh from 1 to 9999999\n";
-            return kExitUsage;
-        }
-        charger.capacity = parseDecimalInteger(*options.capacity).value_or(0);
+        option.field = *code;
     }
     if (options.brand) {
         // A number is a brand number; anything else is a brand's English name.
