@@ -11,6 +11,8 @@
 namespace voltaro {
 namespace {
 
+// A figure's option, its key in the settings file (the preference store, for users whose battery
+// reports nothing: an integer, a real or a decimal text), and the values it may take.
 struct Bounds {
     const char* option;
     const char* setting;
@@ -19,12 +21,12 @@ struct Bounds {
     const char* unit;
 };
 
-constexpr Bounds kCapacityBounds{"--capacity", device_setting::kCapacity,
+constexpr Bounds kCapacityBounds{"--capacity", "batteryCapacity",
                                  static_cast<double>(kMinPlausibleCapacity),
                                  static_cast<double>(kMaxPlausibleCapacity), "mAh"};
-constexpr Bounds kVoltageBounds{"--voltage", device_setting::kVoltage, kMinNominalVolts,
-                                kMaxNominalVolts, "V"};
-constexpr Bounds kWattsBounds{"--max-watts", device_setting::kMaxWatts,
+constexpr Bounds kVoltageBounds{"--voltage", "nominalVoltage", kMinNominalVolts, kMaxNominalVolts,
+                                "V"};
+constexpr Bounds kWattsBounds{"--max-watts", "maxChargingWatts",
                               static_cast<double>(kMinChargingWatts),
                               static_cast<double>(kMaxChargingWatts), "W"};
 

@@ -21,14 +21,6 @@ struct DeviceOptions {
     std::optional<double> maxWatts;  // W
 };
 
-// The settings file's keys for the same figures (the preference store, for users whose battery
-// reports nothing): integers, reals or decimal texts.
-namespace device_setting {
-inline constexpr const char* kCapacity = "batteryCapacity";
-inline constexpr const char* kVoltage = "nominalVoltage";
-inline constexpr const char* kMaxWatts = "maxChargingWatts";
-}  // namespace device_setting
-
 // Who the device is and what its figures rest on, for one run.
 struct DeviceSetup {
     std::unique_ptr<ModelSource> modelSource;
