@@ -6,14 +6,7 @@
 namespace voltaro {
 
 RatingPrompt::Settings AppDelegate::ratingSettings() {
-    RatingPrompt::Settings settings;
-    settings.daysUntilPrompt = 7;
-    settings.usesUntilPrompt = 10;
-    settings.significantUsesUntilPrompt = 5;
-    settings.daysBeforeReminding = 5;
-    settings.showLaterButton = true;
-    settings.debugMode = false;
-    return settings;
+    return {};
 }
 
 void AppDelegate::configureLaunch(ui::IdleInhibitor& idle, RatingPrompt& rating,

@@ -12,6 +12,7 @@ class WatchChannel;
 // start the watch link where the device has one, turn battery monitoring on.
 class AppDelegate {
 public:
+    // The prompt's own defaults: a week and ten launches before the first prompt.
     static RatingPrompt::Settings ratingSettings();
 
     // `watch` is null where watch links are not supported.
