@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "platform/plist/list_codec.h"
 #include "store/history_recorder.h"
@@ -24,7 +25,9 @@ ResultSnapshot snapshotStartingAt(double start) {
     return {.watt = 18.5, .min = 36, .amp = 44.4, .averageTime = 36, .startlevel = 57,
             .finishlevel = 59, .starttime = start, .finishtime = start + 72.75,
             .userStartTime = start + 1, .userStartlevel = 57, .levelList = {57, 58, 59},
-            .timeList = {start, start + 36.5, start + 72.75}, .kernelWatt = std::nullopt};
+            .timeList = {start, start + 36.5, start + 72.75}, .kernelWatt = std::nullopt,
+            .batteryCapacity = 2716, .maxChargingWatts = 30, .modelIdentifier = "x86_64",
+            .nominalVoltage = 11.58};
 }
 // clang-format on
 
@@ -47,10 +50,8 @@ protected:
     };
 };
 
-TEST_F(RecorderTest, AppendsTheRecordShowsTheRatingBeforeSavingThenUploads) {
+TEST_F(RecorderTest, SavesTheRecordAndItsSamplesAfterTheRatingThenUploads) {
     ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(700000000.25), rating));
-    const auto history = loadHistory();
-    ASSERT_EQ(history.size(), 1u);  // the first save makes the file
     // clang-format off
     const TestRecord expected{
         {"date", 700001000.5 + 978307200.0}, {"watt", 18.5}, {"min", 36}, {"amp", 44.4},
@@ -58,25 +59,35 @@ TEST_F(RecorderTest, AppendsTheRecordShowsTheRatingBeforeSavingThenUploads) {
         {"starttime", 700000000.25}, {"finishtime", 700000073.0}, {"userStartTime", 700000001.25},
         {"averageTime", 36}, {"type", 0}, {"brandid", 0}, {"watts", 0}, {"port", 0}};
     // clang-format on
-    EXPECT_EQ(history[0], expected);  // no "capacity" yet
+    EXPECT_EQ(loadHistory(), std::vector{expected});  // no "capacity" yet
     EXPECT_EQ(uploaded, expected);
     EXPECT_EQ(events, (std::vector<std::string>{
                           "rating with 0 saved",
                           "upload 700000000.25,700000036.75,700000073 57.0,58.0,59.0"}));
 
-    ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(5), rating));
-    EXPECT_EQ(loadHistory().front(), expected);
-    EXPECT_EQ(loadHistory().back().at("starttime"), 5.0);
-
-    // The kernel's own figure is one more key, beside the estimate.
-    ResultSnapshot withKernel = snapshotStartingAt(6);
-    withKernel.kernelWatt = 31.25;
+    ResultSnapshot withKernel = snapshotStartingAt(700000000.25);  // the same start, a later finish
+    withKernel.finishtime = withKernel.timeList.back() = 700000080;
+    withKernel.kernelWatt = 31.25;  // one more key, beside the estimate
     ASSERT_TRUE(recorder.appendSnapshot(withKernel, rating));
-    TestRecord saved = loadHistory().back();
-    EXPECT_EQ(saved.at("kernelWatt"), 31.25);
-    EXPECT_EQ(saved.at("watt"), 18.5);
-    saved.erase("kernelWatt");
-    EXPECT_EQ(saved.size(), expected.size());
+    const std::vector<TestRecord> history = loadHistory();
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[0], expected);
+    EXPECT_EQ(history[1].at("kernelWatt"), 31.25);
+    EXPECT_EQ(history[1].at("watt"), 18.5);
+    EXPECT_EQ(history[1].size(), expected.size() + 1);
+
+    const std::vector<KeptSamples> kept = loadKeptSamples();
+    ASSERT_EQ(kept.size(), 2u);
+    const std::optional<KeptSamples> first = samplesOfRecord(kept, history[0]);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->times, (std::vector<double>{700000000.25, 700000036.75, 700000073}));
+    EXPECT_EQ(first->levels, (std::vector<double>{57, 58, 59}));
+    EXPECT_EQ(first->batteryCapacity, 2716);
+    EXPECT_EQ(first->maxChargingWatts, 30);
+    EXPECT_EQ(first->model, "x86_64");
+    EXPECT_EQ(first->nominalVoltage, 11.58);
+    EXPECT_EQ(samplesOfRecord(kept, history[1])->times.back(), 700000080);
+    EXPECT_FALSE(samplesOfRecord(kept, {{"starttime", 700000000.25}}).has_value());
 }
 
 TEST_F(RecorderTest, AFailedSaveKeepsTheOldHistoryAndUploadsNothing) {
@@ -95,6 +106,26 @@ TEST(SampleTexts, AreShortestRoundTripWithWholeLevelsKeepingAFraction) {
     EXPECT_EQ(sampleTimesText({}), "");
 }
 
+TEST_F(StoreTest, AHandEditedSamplesEntryKeepsWhatCanBeRead) {
+    writeText(dataDir() / kSamplesKey, R"(<plist version="1.0"><dict><key>samples</key><array><dict>
+<key>starttime</key><string>1</string>
+<key>times</key><string>1,abc,,3e400, 4,nan</string>
+<key>levels</key><string>57,+58</string>
+<key>batteryCapacity</key><string>lots</string>
+</dict></array></dict></plist>)");
+    const std::vector<KeptSamples> kept = loadKeptSamples();
+    ASSERT_EQ(kept.size(), 1u);
+    const std::vector<double>& times = kept[0].times;
+    ASSERT_EQ(times.size(), 6u);
+    EXPECT_EQ(times[0], 1);
+    EXPECT_TRUE(std::isnan(times[1]) && std::isnan(times[2]) && std::isnan(times[3]));
+    EXPECT_EQ(times[4], 4);
+    EXPECT_EQ(kept[0].levels, (std::vector<double>{57, 58}));
+    EXPECT_EQ(kept[0].batteryCapacity, 0);
+    EXPECT_EQ(kept[0].nominalVoltage, 5);  // an entry that names none: USB's 5 V
+    EXPECT_TRUE(std::isnan(kept[0].finishtime));
+}
+
 TEST_F(StoreTest, ApplyingAChargerLabelsEveryRecordOfThatTestOnly) {
     EXPECT_TRUE(applyChargerToHistory(7, 20, 2, 3, 0, 1.0));  // an empty history is still saved
     EXPECT_TRUE(fs::exists(dataDir() / "history"));
@@ -102,16 +133,13 @@ TEST_F(StoreTest, ApplyingAChargerLabelsEveryRecordOfThatTestOnly) {
         startingAt(1), startingAt(2), startingAt(1, 7), {{"watt", 3}}, startingAt(std::nan(""))};
     ASSERT_TRUE(saveHistory(before));
     ASSERT_TRUE(applyChargerToHistory(7, 20, 2, 3, 10000, 1.0));
-    auto after = loadHistory();
-    ASSERT_EQ(after.size(), before.size());
+    std::vector<TestRecord> expected = before;
     for (const size_t i : {0, 2}) {
-        TestRecord expected = before[i];
-        expected.merge(TestRecord{
+        expected[i].merge(TestRecord{
             {"brandid", 7}, {"watts", 20}, {"type", 2}, {"port", 3}, {"capacity", 10000}});
-        EXPECT_EQ(after[i], expected);
     }
-    EXPECT_EQ(after[1], before[1]);
-    EXPECT_EQ(after[3], before[3]);
+    // Compared as written, which is exact, NaN included.
+    EXPECT_EQ(list_codec::writeList("h", loadHistory()), list_codec::writeList("h", expected));
 
     // A start time that matches nothing (NaN included) rewrites the file unchanged.
     const std::string file = readText(dataDir() / "history");
@@ -120,21 +148,21 @@ TEST_F(StoreTest, ApplyingAChargerLabelsEveryRecordOfThatTestOnly) {
     EXPECT_EQ(readText(dataDir() / "history"), file);
 
     // A record saved after an earlier labelling is labelled with the rest.
-    after.push_back(startingAt(1, 9));
-    ASSERT_TRUE(saveHistory(after));
+    expected.push_back(startingAt(1, 9));
+    ASSERT_TRUE(saveHistory(expected));
     ASSERT_TRUE(applyChargerToHistory(8, 0, 1, 1, 0, 1.0));
-    for (const size_t i : {0, 2, 5}) {
-        EXPECT_EQ(loadHistory()[i].at("brandid"), 8.0);
-        EXPECT_EQ(loadHistory()[i].at("capacity"), 0.0);
-    }
+    for (const size_t i : {0, 2, 5}) EXPECT_EQ(loadHistory()[i].at("brandid"), 8.0);
 }
 
 TEST_F(StoreTest, ClearingLeavesAnEmptyHistoryAndSaysSo) {
     ASSERT_TRUE(saveHistory({startingAt(1), startingAt(2)}));
+    FixedClock clock(0);
+    ASSERT_TRUE(HistoryRecorder(clock).appendSnapshot(snapshotStartingAt(3), {}));
+    logLines.clear();
     EXPECT_TRUE(clearHistory());
     EXPECT_NE(readText(dataDir() / "history").find("<key>history</key>"), std::string::npos);
     EXPECT_TRUE(loadHistory().empty());
-    EXPECT_EQ(groupHistory(loadHistory()).sectionCount(), 0u);
+    EXPECT_TRUE(loadKeptSamples().empty());
     EXPECT_EQ(logLines, std::vector<std::string>{"save is success"});
 
     ASSERT_TRUE(saveHistory({startingAt(1)}));
@@ -144,14 +172,14 @@ TEST_F(StoreTest, ClearingLeavesAnEmptyHistoryAndSaysSo) {
     EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "save is success"), 0);
 }
 
-TEST(GroupHistory, GroupsByStartTimeAndShowsTheNewestFirst) {
-    const std::vector<TestRecord> records{startingAt(5, 1),   startingAt(3, 2), startingAt(5, 3),
-                                          {{"watt", 4}},      startingAt(3, 5), {},
-                                          startingAt(7.25, 7)};
+TEST(GroupHistory, GroupsByExactStartTimeAndShowsTheNewestFirst) {
+    const std::vector<TestRecord> records{startingAt(5, 1),    startingAt(3, 2),   startingAt(5, 3),
+                                          {{"watt", 4}},       startingAt(3, 5),   {},
+                                          startingAt(7.25, 7), startingAt(-0.0, 8)};
     const HistoryGroups groups = groupHistory(records);
     EXPECT_EQ(groups.dateArray, (std::vector<double>{5, 3, 0, 7.25}));
     EXPECT_EQ(groups.dateDic.at("5"), (std::vector{records[0], records[2]}));
-    EXPECT_EQ(groups.dateDic.at("0"), (std::vector{records[3], records[5]}));
+    EXPECT_EQ(groups.dateDic.at("0"), (std::vector{records[3], records[5], records[7]}));
     EXPECT_EQ(groups.dateDic.at("7.25"), std::vector{records[6]});
     ASSERT_EQ(groups.sectionCount(), 4u);
     EXPECT_EQ(groups.sectionStartTime(0), 7.25);
@@ -159,31 +187,7 @@ TEST(GroupHistory, GroupsByStartTimeAndShowsTheNewestFirst) {
     EXPECT_EQ(groups.rowCount(2), 2u);
     EXPECT_EQ(groups.recordAt(3, 0), records[2]);  // the later record of a test first
     EXPECT_EQ(groups.recordAt(3, 1), records[0]);
-    EXPECT_EQ(groups.recordAt(1, 0), records[5]);
-}
-
-TEST(GroupHistory, GivesWhatALinearSearchGives) {
-    std::mt19937 random(7);
-    std::vector<TestRecord> records;
-    const double starts[] = {0.0, -0.0, 1.5, 700000000.123456, 2.0, 1e-7};
-    for (int i = 0; i < 500; ++i) {
-        records.push_back(i % 50 == 0 ? TestRecord{}
-                                      : startingAt(starts[random() % 6] + random() % 40, i));
-    }
-    HistoryGroups linear;
-    for (const TestRecord& record : records) {
-        const double start = recordStartTime(record);
-        const auto found = std::find(linear.dateArray.begin(), linear.dateArray.end(), start);
-        if (found != linear.dateArray.end()) {
-            linear.dateDic[startTimeKey(*found)].push_back(record);
-        } else {
-            linear.dateArray.push_back(start);
-            linear.dateDic[startTimeKey(start)] = {record};
-        }
-    }
-    const HistoryGroups grouped = groupHistory(records);
-    EXPECT_EQ(grouped.dateArray, linear.dateArray);
-    EXPECT_EQ(grouped.dateDic, linear.dateDic);
+    EXPECT_EQ(groups.recordAt(1, 0), records[7]);
     // A NaN start time equals nothing, not even itself.
     EXPECT_EQ(groupHistory({startingAt(std::nan("")), startingAt(std::nan(""))}).sectionCount(),
               2u);
@@ -210,39 +214,27 @@ TEST_F(StoreTest, TwoProcessesAppendingAtOnceLoseNoRecord) {
 
 // The child stops itself (SIGSTOP) at the chosen file-system step, where the parent kills it.
 int g_stepsBeforeStop = 0;
-void step() {
+template <typename Call, typename... Args>
+auto stepThen(Call call, Args... args) {
     if (--g_stepsBeforeStop == 0) ::raise(SIGSTOP);
+    return call(args...);
 }
 void stopAtStep(int stepNumber) {
     g_stepsBeforeStop = stepNumber;
     sys::SystemCalls& calls = sys::systemCalls();
     calls.open = [](const char* path, int flags, mode_t mode) {
-        step();
-        return ::open(path, flags, mode);
+        return stepThen(::open, path, flags, mode);
     };
     // Small pieces, so that many kills land in the middle of a file.
     calls.write = [](int fd, const void* data, size_t size) {
-        step();
-        return ::write(fd, data, std::min<size_t>(size, 200));
+        return stepThen(::write, fd, data, std::min<size_t>(size, 200));
     };
-    // A killed process loses nothing that the kernel holds: flushing to disk matters only when
-    // the machine goes down, so it is a step here and no more (and the rounds stay quick).
-    calls.fsync = [](int) {
-        step();
-        return 0;
-    };
-    calls.close = [](int fd) {
-        step();
-        return ::close(fd);
-    };
-    calls.rename = [](const char* from, const char* to) {
-        step();
-        return ::rename(from, to);
-    };
-    calls.flock = [](int fd, int operation) {
-        step();
-        return ::flock(fd, operation);
-    };
+    // A killed process loses nothing the kernel holds: flushing matters only when the machine
+    // goes down, so it is a step and no more (and the rounds stay quick).
+    calls.fsync = [](int) { return stepThen([] { return 0; }); };
+    calls.close = [](int fd) { return stepThen(::close, fd); };
+    calls.rename = [](const char* from, const char* to) { return stepThen(::rename, from, to); };
+    calls.flock = [](int fd, int operation) { return stepThen(::flock, fd, operation); };
 }
 
 TEST_F(StoreTest, AKilledWriterLeavesTheHistoryWholeAndLosesNoSavedRecord) {

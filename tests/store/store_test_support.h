@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,19 +15,16 @@
 #include "platform/paths.h"
 #include "platform/plist/file_guard.h"
 #include "platform/plist/system_calls.h"
+#include "support/temp_dir.h"
 
 namespace voltaro::store_test {
 
 namespace fs = std::filesystem;
 
-// A fresh temporary directory per test, holding the data and configuration directories, which
-// point there for the test's duration. Removed afterwards.
+// The data and configuration directories lie in a fresh temporary directory; log lines are kept.
 class StoreTest : public ::testing::Test {
 protected:
-    StoreTest()
-        : root_(fs::temp_directory_path() / ("voltaro-store-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(std::random_device{}()))) {
-        fs::create_directories(root_);
+    StoreTest() {
         Paths::setDataDirectory(dataDir());
         Paths::setConfigDirectory(configDir());
         log::setSink(&StoreTest::capture, this);
@@ -38,12 +34,10 @@ protected:
         sys::systemCalls() = sys::realSystemCalls();
         Paths::setDataDirectory({});
         Paths::setConfigDirectory({});
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
-    fs::path dataDir() const { return root_ / "data"; }
-    fs::path configDir() const { return root_ / "config"; }
+    fs::path dataDir() const { return root_.path() / "data"; }
+    fs::path configDir() const { return root_.path() / "config"; }
 
     static std::string readText(const fs::path& file) {
         std::string text;
@@ -54,11 +48,10 @@ protected:
         fs::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << text;
     }
-    // Files in `dir` whose names start with `prefix`.
     static std::vector<fs::path> filesStartingWith(const fs::path& dir, const std::string& prefix) {
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(dir)) {
-            if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry);
+            if (entry.path().filename().string().starts_with(prefix)) found.push_back(entry);
         }
         return found;
     }
@@ -67,18 +60,17 @@ protected:
     static bool inChildProcesses(int count, const std::function<void(int child)>& work) {
         std::vector<pid_t> children;
         for (int i = 0; i < count; ++i) {
-            const pid_t pid = ::fork();
-            if (pid == 0) {
+            children.push_back(::fork());
+            if (children.back() == 0) {
                 work(i);
                 ::_exit(::testing::Test::HasFailure() ? 1 : 0);
             }
-            children.push_back(pid);
         }
         bool allPassed = true;
         for (const pid_t pid : children) {
             int status = 0;
-            allPassed = ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-                        WEXITSTATUS(status) == 0 && allPassed;
+            allPassed &=
+                ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         }
         return allPassed;
     }
@@ -90,7 +82,7 @@ private:
         static_cast<StoreTest*>(self)->logLines.emplace_back(line);
     }
 
-    fs::path root_;
+    voltaro::testing::TempDir root_;
 };
 
 struct FixedClock final : Clock {

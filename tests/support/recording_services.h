@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/services.h"
@@ -13,16 +14,15 @@ namespace voltaro::testing {
 class FakeImage final : public ui::Image {
 public:
     FakeImage(double width, double height, double scale, std::string imageName)
-        : width_(width), height_(height), scale_(scale), name(std::move(imageName)) {}
+        : name(std::move(imageName)), width_(width), height_(height), scale_(scale) {}
     double width() const override { return width_; }
     double height() const override { return height_; }
     double scale() const override { return scale_; }
 
+    std::string name;
+
 private:
     double width_, height_, scale_;
-
-public:
-    std::string name;
 };
 
 // Records every call to the toolkit's services, in order, as readable lines.
@@ -72,20 +72,16 @@ public:
     // Runs the completion of the oldest pending animation.
     bool finishNextAnimation() {
         for (auto& animation : animations) {
-            if (animation.completion) {
-                auto completion = std::move(animation.completion);
-                animation.completion = nullptr;
-                completion(true);
-                return true;
-            }
+            if (!animation.completion) continue;
+            std::exchange(animation.completion, nullptr)(true);
+            return true;
         }
         return false;
     }
     std::shared_ptr<ui::Image> captureScreen() override {
         calls.push_back("capture");
         if (onCapture) onCapture();
-        if (failCapture) return nullptr;
-        return std::make_shared<FakeImage>(390, 844, 3, "screenshot");
+        return failCapture ? nullptr : std::make_shared<FakeImage>(390, 844, 3, "screenshot");
     }
     std::shared_ptr<ui::Image> compose(const ui::Image& base, const std::string& overlay,
                                        ui::Rect rect, double scale) override {
@@ -121,8 +117,8 @@ public:
 
     std::vector<std::string> calls;
     std::vector<Animation> animations;
-    bool insideAnimation = false;
-    std::function<void()> shareClosed;  // what closing the last share sheet runs  // while the changes of a spring animation run
+    bool insideAnimation = false;       // while the changes of a spring animation run
+    std::function<void()> shareClosed;  // what closing the last share sheet runs
     std::vector<ui::AlertButton> alertButtons;
     ui::ScreenArguments lastArguments;
     ui::Rect composedRect;

@@ -10,11 +10,9 @@ namespace voltaro::testing {
 // locales the tests use; where one is missing, available() is false and the test skips.
 class ScopedLocale {
 public:
-    explicit ScopedLocale(const char* name) {
-        const char* current = std::setlocale(LC_ALL, nullptr);
-        previous_ = current != nullptr ? current : "C";
-        available_ = std::setlocale(LC_ALL, name) != nullptr;
-    }
+    explicit ScopedLocale(const char* name)
+        : previous_(std::setlocale(LC_ALL, nullptr)),
+          available_(std::setlocale(LC_ALL, name) != nullptr) {}
     ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
     ScopedLocale(const ScopedLocale&) = delete;
     ScopedLocale& operator=(const ScopedLocale&) = delete;
@@ -23,7 +21,7 @@ public:
 
 private:
     std::string previous_;
-    bool available_ = false;
+    bool available_;
 };
 
 }  // namespace voltaro::testing

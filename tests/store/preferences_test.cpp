@@ -1,0 +1,280 @@
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "platform/plist/plist_preference_store.h"
+#include "platform/strings.h"
+#include "store/brand_catalogue.h"
+#include "store/charger_config.h"
+#include "store/display_text.h"
+#include "store/quick_picks.h"
+#include "store/vendor_identifier.h"
+#include "store_test_support.h"
+#include "support/scoped_env.h"
+
+namespace voltaro {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using store_test::FixedClock;
+using store_test::StoreTest;
+using testing::ScopedEnv;
+using Slots = std::array<int64_t, 3>;
+
+class PreferencesTest : public StoreTest {
+protected:
+    PlistPreferenceStore preferences{configDir()};
+    fs::path file() const { return configDir() / "preferences.plist"; }
+    FixedClock clock{1000.5};
+    const ChargerSelection wall20{.type = 1, .brand = 7, .watt = 20, .port = 2};
+    const config blank{1000.5, 0, 0, 0, 0, 0};
+};
+
+TEST_F(PreferencesTest, KeepsIntegersTextsAndDataArrays) {
+    EXPECT_EQ(preferences.integerForKey("watt1"), 0);
+    EXPECT_FALSE(preferences.dataArrayForKey("config"));
+    for (const int64_t value : {int64_t{5}, int64_t{-3}, INT64_MIN, INT64_MAX}) {
+        ASSERT_TRUE(preferences.setInteger("watt1", value));
+        EXPECT_EQ(preferences.integerForKey("watt1"), value);
+    }
+    const std::vector<std::string> items{"{\"a\":1}", std::string("\0\xff<&>", 5), ""};
+    ASSERT_TRUE(preferences.setDataArray("config", items));
+    EXPECT_EQ(preferences.dataArrayForKey("config"), items);
+    ASSERT_TRUE(preferences.setString("name", "A&B <电>"));
+    EXPECT_EQ(preferences.stringForKey("name"), "A&B <电>");
+
+    // Each kind reads only as itself.
+    EXPECT_EQ(preferences.integerForKey("config"), 0);
+    EXPECT_FALSE(preferences.dataArrayForKey("watt1"));
+    EXPECT_FALSE(preferences.stringForKey("watt1"));
+
+    ASSERT_TRUE(preferences.removeObject("watt1"));
+    EXPECT_EQ(readText(file()).find("watt1"), std::string::npos);
+    EXPECT_EQ(preferences.dataArrayForKey("config"), items);
+}
+
+TEST_F(PreferencesTest, ReadsWhatAnotherWriterStoredAndKeepsValuesItDoesNotKnow) {
+    writeText(file(), R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+	<key>brand1</key><integer>12</integer>
+	<key>config</key><array><data>eyJhIjoxfQ==</data><string>not data</string></array>
+	<key>when</key><date>2023-03-08T20:26:40Z</date>
+</dict></plist>)");
+    EXPECT_EQ(preferences.integerForKey("brand1"), 12);
+    EXPECT_FALSE(preferences.dataArrayForKey("config"));  // not only data items
+    PlistPreferenceStore other(configDir());
+    ASSERT_TRUE(other.setInteger("brand2", 4));
+    EXPECT_EQ(preferences.integerForKey("brand2"), 4);  // nothing is cached
+    EXPECT_NE(readText(file()).find("<date>2023-03-08T20:26:40Z</date>"), std::string::npos);
+}
+
+TEST_F(PreferencesTest, AnUnreadableFileIsKeptAsideBeforeTheFirstChange) {
+    writeText(file(), "<plist><dict><key>brand1</key><integer>12");
+    EXPECT_EQ(preferences.integerForKey("brand1"), 0);
+    ASSERT_TRUE(preferences.setInteger("watt1", 5));
+    const auto aside = filesStartingWith(configDir(), "preferences.plist.unreadable-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readText(aside[0]), "<plist><dict><key>brand1</key><integer>12");
+    EXPECT_EQ(preferences.integerForKey("watt1"), 5);
+    EXPECT_EQ(logLines.size(), 1u);
+}
+
+TEST_F(PreferencesTest, TwoProcessesCountingTogetherLoseNoStep) {
+    ASSERT_TRUE(inChildProcesses(2, [this](int) {
+        PlistPreferenceStore store(configDir());
+        for (int i = 0; i < 100; ++i) {
+            store.exclusively([&] { store.setInteger("count", store.integerForKey("count") + 1); });
+        }
+    }));
+    EXPECT_EQ(preferences.integerForKey("count"), 200);
+}
+
+TEST_F(PreferencesTest, TheVendorIdentifierIsARandomUuidKeptOnceMade) {
+    const std::string id = vendorIdentifier(preferences);
+    const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    EXPECT_TRUE(std::regex_match(id, uuid)) << id;
+    EXPECT_EQ(vendorIdentifier(preferences), id);
+    PlistPreferenceStore again(configDir());
+    EXPECT_EQ(vendorIdentifier(again), id);
+    EXPECT_NE(makeUuidText(), makeUuidText());
+    ASSERT_TRUE(preferences.setString(kVendorIdentifierKey, "not-a-uuid"));
+    EXPECT_NE(vendorIdentifier(preferences), "not-a-uuid");
+}
+
+TEST_F(StoreTest, DirectoriesComeFromOverrideOwnVariableXdgThenHome) {
+    Paths::setDataDirectory({});
+    Paths::setConfigDirectory({});
+    const ScopedEnv home("HOME", "/home/u");
+    const ScopedEnv noData("VOLTARO_DATA_DIR", std::nullopt);
+    const ScopedEnv noConfig("VOLTARO_CONFIG_DIR", std::nullopt);
+    const ScopedEnv relativeData("XDG_DATA_HOME", "relative/ignored");
+    const ScopedEnv noXdgConfig("XDG_CONFIG_HOME", std::nullopt);
+    EXPECT_EQ(Paths::dataDirectory(), "/home/u/.local/share/voltaro");
+    EXPECT_EQ(Paths::configDirectory(), "/home/u/.config/voltaro");
+    const ScopedEnv xdgData("XDG_DATA_HOME", "/xdg/data");
+    const ScopedEnv xdgConfig("XDG_CONFIG_HOME", "/xdg/config");
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg/data/voltaro");
+    EXPECT_EQ(Paths::configDirectory(), "/xdg/config/voltaro");
+    const ScopedEnv data("VOLTARO_DATA_DIR", "/own/data");
+    const ScopedEnv config("VOLTARO_CONFIG_DIR", configDir().string());
+    EXPECT_EQ(Paths::dataDirectory(), "/own/data");
+    EXPECT_EQ(PlistPreferenceStore().filePath(), configDir() / "preferences.plist");
+    Paths::setDataDirectory("/option/data");
+    EXPECT_EQ(Paths::dataDirectory(), "/option/data");
+}
+
+TEST(ConfigJson, HasSixRequiredKeysWithIntegerCodes) {
+    const json encoded = config{700000000.25, 7, 20, 1, 2, 0};
+    EXPECT_EQ(encoded, json::parse(R"({"startTime": 700000000.25, "brand": 7, "watt": 20,
+                                       "type": 1, "port": 2, "capacity": 0})"));
+    EXPECT_TRUE(encoded.at("watt").is_number_integer());
+    EXPECT_EQ(json::parse(R"({"startTime": 5, "brand": -3, "watt": 12.0, "type": 1, "port": 2,
+                              "capacity": 0, "extra": "ignored"})")
+                  .get<config>(),
+              (config{5.0, -3, 12, 1, 2, 0}));
+    for (const char* key : {"startTime", "brand", "watt", "type", "port", "capacity"}) {
+        json missing = encoded;
+        missing.erase(key);
+        EXPECT_THROW(missing.get<config>(), std::exception) << key;
+    }
+    for (const json& bad : {json(12.5), json("12"), json(true), json(nullptr),
+                            json(18446744073709551615u), json(1e19)}) {
+        json wrong = encoded;
+        wrong["watt"] = bad;
+        EXPECT_THROW(wrong.get<config>(), std::exception) << bad;
+    }
+    EXPECT_THROW(json(config{std::nan(""), 0, 0, 0, 0, 0}), std::exception);
+}
+
+TEST_F(PreferencesTest, PreparingLeavesOneBlankLastKeepingTheLastBlanksStartTime) {
+    EXPECT_TRUE(loadConfigList(preferences).empty());
+    EXPECT_EQ(prepareConfigList(preferences, clock), std::vector{blank});
+    clock.time = 2000;  // showing the list again changes nothing
+    EXPECT_EQ(prepareConfigList(preferences, clock), std::vector{blank});
+    EXPECT_EQ(loadConfigList(preferences), std::vector{blank});
+
+    const config a{1, 7, 20, 1, 2, 0};
+    const config b{2, 3, 0, 2, 1, 10000};
+    const config blankAt10{10, 0, 0, 0, 0, 0};
+    const config blankAt20{20, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(saveConfigList(preferences, {blankAt10, a, blankAt20, b}));
+    EXPECT_EQ(prepareConfigList(preferences, clock), (std::vector{a, b, blankAt20}));
+}
+
+TEST_F(PreferencesTest, SavingTheSameChargerTwiceKeepsOneEntryWithItsFirstStartTime) {
+    ASSERT_TRUE(addConfig(preferences, clock, wall20));
+    clock.time = 2000;
+    ASSERT_TRUE(
+        addConfig(preferences, clock, {.type = 2, .brand = 3, .port = 1, .capacity = 10000}));
+    clock.time = 3000;
+    ASSERT_TRUE(addConfig(preferences, clock, wall20));
+    const config blankAt3000{3000, 0, 0, 0, 0, 0};
+    EXPECT_EQ(loadConfigList(preferences),
+              (std::vector{config{2000, 3, 0, 2, 1, 10000}, config{1000.5, 7, 20, 1, 2, 0},
+                           blankAt3000}));
+    // Of several equal entries the last one is kept; blanks anywhere go.
+    ASSERT_TRUE(saveConfigList(preferences, {config{1, 7, 20, 1, 2, 0}, config{5, 0, 0, 0, 0, 0},
+                                             config{2, 7, 20, 1, 2, 0}}));
+    ASSERT_TRUE(addConfig(preferences, clock, wall20));
+    EXPECT_EQ(loadConfigList(preferences), (std::vector{config{2, 7, 20, 1, 2, 0}, blankAt3000}));
+    ASSERT_TRUE(addConfig(preferences, clock, ChargerSelection{}));  // adds no second blank
+    EXPECT_EQ(loadConfigList(preferences).size(), 2u);
+}
+
+TEST_F(PreferencesTest, UndecodableItemsAreDroppedWithALogLine) {
+    ASSERT_TRUE(preferences.setDataArray(
+        "config", {json(config{1, 7, 20, 1, 2, 0}).dump(),
+                   R"({"startTime": 2, "brand": 1, "watt": 12.5, "type": 1, "port": 1,
+                       "capacity": 0})",
+                   "{not json", json(config{3, 0, 0, 0, 0, 0}).dump()}));
+    EXPECT_EQ(prepareConfigList(preferences, clock),
+              (std::vector{config{1, 7, 20, 1, 2, 0}, config{3, 0, 0, 0, 0, 0}}));
+    EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "error is catched"), 2);
+    EXPECT_EQ(preferences.dataArrayForKey("config")->size(), 2u);  // saved without them
+}
+
+TEST_F(PreferencesTest, QuickPicksPutTheNewValueFirst) {
+    updateQuickPicks(preferences, QuickPickKind::Watt, 7);
+    EXPECT_EQ(quickPicks(preferences, QuickPickKind::Watt), (Slots{7, 0, 0}));
+    for (const auto& [slots, value, expected] : {std::tuple{Slots{5, 12, 18}, 12, Slots{12, 5, 18}},
+                                                 {Slots{5, 12, 18}, 30, Slots{30, 5, 12}},
+                                                 {Slots{5, 12, 18}, 5, Slots{5, 12, 18}},
+                                                 {Slots{5, 12, 18}, 18, Slots{18, 5, 12}},
+                                                 {Slots{5, 5, 18}, 5, Slots{5, 5, 18}}}) {
+        for (size_t i = 0; i < 3; ++i) {
+            preferences.setInteger("watt" + std::to_string(i + 1), slots[i]);
+        }
+        updateQuickPicks(preferences, QuickPickKind::Watt, value);
+        EXPECT_EQ(quickPicks(preferences, QuickPickKind::Watt), expected) << value;
+    }
+}
+
+TEST_F(PreferencesTest, SeedingFillsTheKindsWhoseFirstSlotIsEmpty) {
+    ASSERT_TRUE(saveBrandCatalogue(
+        {{{"brandid", "+4"}}, {{"brandid", "x"}}, {{"brandid", "9"}}, {{"brandid", "1"}}}));
+    preferences.setInteger("watt1", 65);
+    seedQuickPicks(preferences);
+    EXPECT_EQ(quickPicks(preferences, QuickPickKind::Brand), (Slots{4, 0, 9}));
+    EXPECT_EQ(readText(preferences.filePath()).find("<key>brand2</key>"), std::string::npos);
+    EXPECT_EQ(quickPicks(preferences, QuickPickKind::Watt), (Slots{65, 0, 0}));
+    EXPECT_EQ(quickPicks(preferences, QuickPickKind::Capacity), (Slots{5000, 10000, 20000}));
+    // brand1 = 0 counts as unseeded; a short catalogue leaves the other slots empty.
+    preferences.setInteger("brand1", 0);
+    ASSERT_TRUE(saveBrandCatalogue({{{"brandid", "12"}}}));
+    seedQuickPicks(preferences);
+    EXPECT_EQ(quickPicks(preferences, QuickPickKind::Brand), (Slots{12, 0, 0}));
+}
+
+BrandRecord brand(const std::string& id, const std::string& name) {
+    return {{"brandid", id}, {"brand_name_en", name}, {"brand_name_cn", name + " cn"}};
+}
+
+TEST_F(StoreTest, BrandLookupsReadTheNumberAsAWholeDecimal) {
+    const std::string unknown = localized("unknown");
+    EXPECT_EQ(brandNameForId(7), unknown);  // no catalogue yet
+    EXPECT_EQ(brandIdForName("Acme"), 0);
+    const std::pair<const char*, int64_t> ids[] = {
+        {"7", 7}, {"+7", 7}, {"007", 7}, {"+0007", 7}, {" 7", 0},  {"7 ", 0},  {"7a", 0},
+        {"", 0},  {"+", 0},  {"-", 0},   {"+-7", 0},   {"0x7", 0}, {"7.0", 0}, {"-0", 0}};
+    for (const auto& [text, id] : ids) {
+        ASSERT_TRUE(saveBrandCatalogue({brand(text, "Acme")}));
+        EXPECT_EQ(brandIdForName("Acme"), id) << text;
+        EXPECT_EQ(brandNameForId(7), id == 7 ? "Acme" : unknown) << text;
+    }
+    ASSERT_TRUE(saveBrandCatalogue(
+        {brand("9223372036854775808", "Over"), brand("-9223372036854775808", "Lowest")}));
+    EXPECT_EQ(brandIdForName("Over"), 0);
+    EXPECT_EQ(brandIdForName("Lowest"), INT64_MIN);
+    EXPECT_EQ(brandNameForId(INT64_MIN), "Lowest");
+    EXPECT_EQ(brandIdForName("acme"), 0);
+    EXPECT_EQ(brandNameForId(8), unknown);
+}
+
+TEST_F(StoreTest, TheFirstMatchingBrandWins) {
+    ASSERT_TRUE(saveBrandCatalogue({{{"brandid", "7"}},  // no English name: no match
+                                    brand("x", "Acme"),
+                                    brand("7", "First"),
+                                    brand("7", "Second"),
+                                    brand("9", "Acme")}));
+    EXPECT_EQ(brandNameForId(7), "First");
+    EXPECT_EQ(brandIdForName("Acme"), 0);  // the first Acme's number does not read
+    EXPECT_EQ(brandIdForName("Second"), 7);
+}
+
+TEST(DisplayText, ShortDateIsMonthAndDayInTheZoneInForce) {
+    // Seconds after 2001-01-01 00:00 UTC; 700000000 is 2023-03-08 20:26:40 UTC.
+    constexpr double kDay = 86400;
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"UTC0", kDay, "01-02"},  {"UTC0", kDay - 0.5, "01-01"}, {"UTC0", 7e8, "03-08"},
+        {"EST5", kDay, "01-01"},  {"EST5", 7e8, "03-08"},        {"JST-9", 7e8, "03-09"},
+        {"UTC0", 0.0, ""},        {"UTC0", -kDay, ""},           {"UTC0", std::nan(""), ""},
+        {"UTC0", 1e300, "Unknow"}};
+    for (const auto& [zone, time, text] : cases) {
+        const ScopedEnv tz("TZ", zone);
+        EXPECT_EQ(shortDateText(time), text) << zone << " " << time;
+    }
+}
+
+}  // namespace
+}  // namespace voltaro
