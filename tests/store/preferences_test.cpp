@@ -147,7 +147,7 @@ TEST(ConfigJson, HasSixRequiredKeysWithIntegerCodes) {
     EXPECT_THROW(json(config{std::nan(""), 0, 0, 0, 0, 0}), std::exception);
 }
 
-TEST_F(PreferencesTest, PreparingLeavesOneBlankLastKeepingTheLastBlanksStartTime) {
+TEST_F(PreferencesTest, PreparingLeavesOneBlankLastAndOnlyWhatDecodes) {
     EXPECT_TRUE(loadConfigList(preferences).empty());
     EXPECT_EQ(prepareConfigList(preferences, clock), std::vector{blank});
     clock.time = 2000;  // showing the list again changes nothing
@@ -160,6 +160,15 @@ TEST_F(PreferencesTest, PreparingLeavesOneBlankLastKeepingTheLastBlanksStartTime
     const config blankAt20{20, 0, 0, 0, 0, 0};
     ASSERT_TRUE(saveConfigList(preferences, {blankAt10, a, blankAt20, b}));
     EXPECT_EQ(prepareConfigList(preferences, clock), (std::vector{a, b, blankAt20}));
+
+    // Items that do not decode are dropped with a log line, and saved without.
+    ASSERT_TRUE(preferences.setDataArray(
+        "config", {json(a).dump(), R"({"startTime": 2, "brand": 1, "watt": 12.5, "type": 1,
+                                       "port": 1, "capacity": 0})",
+                   "{not json", json(blankAt10).dump()}));
+    EXPECT_EQ(prepareConfigList(preferences, clock), (std::vector{a, blankAt10}));
+    EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "error is catched"), 2);
+    EXPECT_EQ(preferences.dataArrayForKey("config")->size(), 2u);
 }
 
 TEST_F(PreferencesTest, SavingTheSameChargerTwiceKeepsOneEntryWithItsFirstStartTime) {
@@ -180,18 +189,6 @@ TEST_F(PreferencesTest, SavingTheSameChargerTwiceKeepsOneEntryWithItsFirstStartT
     EXPECT_EQ(loadConfigList(preferences), (std::vector{config{2, 7, 20, 1, 2, 0}, blankAt3000}));
     ASSERT_TRUE(addConfig(preferences, clock, ChargerSelection{}));  // adds no second blank
     EXPECT_EQ(loadConfigList(preferences).size(), 2u);
-}
-
-TEST_F(PreferencesTest, UndecodableItemsAreDroppedWithALogLine) {
-    ASSERT_TRUE(preferences.setDataArray(
-        "config", {json(config{1, 7, 20, 1, 2, 0}).dump(),
-                   R"({"startTime": 2, "brand": 1, "watt": 12.5, "type": 1, "port": 1,
-                       "capacity": 0})",
-                   "{not json", json(config{3, 0, 0, 0, 0, 0}).dump()}));
-    EXPECT_EQ(prepareConfigList(preferences, clock),
-              (std::vector{config{1, 7, 20, 1, 2, 0}, config{3, 0, 0, 0, 0, 0}}));
-    EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "error is catched"), 2);
-    EXPECT_EQ(preferences.dataArrayForKey("config")->size(), 2u);  // saved without them
 }
 
 TEST_F(PreferencesTest, QuickPicksPutTheNewValueFirst) {

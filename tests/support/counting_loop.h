@@ -8,8 +8,7 @@
 
 namespace voltaro::testing {
 
-// Hands everything to a real loop, counting the posts, the timers and the external work still
-// outstanding that the code under test asked of it.
+// Hands everything to a real loop, counting posts, timers and external work still outstanding.
 class CountingLoop final : public MainLoop {
 public:
     explicit CountingLoop(MainLoop& inner) : inner_(inner) {}

@@ -7,8 +7,7 @@
 
 namespace voltaro::testing {
 
-// Keeps what the session last asked the screen to show, and the order of the layout calls. It
-// records only what it is told: what a layout implies on screen is the screen's to test.
+// Keeps what the session last asked the screen to show, and the order of the layout calls.
 class RecordingSessionView final : public SessionView {
 public:
     enum class Layout { None, Unplugged, Connected, Testing };

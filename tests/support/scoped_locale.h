@@ -5,9 +5,8 @@
 
 namespace voltaro::testing {
 
-// Runs the process in another C locale while it lives, as a desktop session would set it
-// (the application's toolkit calls setlocale(LC_ALL, "") at start). scripts/setup generates the
-// locales the tests use; where one is missing, available() is false and the test skips.
+// Runs the process in another C locale while it lives, as a desktop session sets it. scripts/setup
+// generates the locales the tests use; where one is missing, available() is false.
 class ScopedLocale {
 public:
     explicit ScopedLocale(const char* name)
