@@ -10,7 +10,6 @@
 #include "store/brand_catalogue.h"
 #include "store/charger_config.h"
 #include "store/charger_state.h"
-#include "store/history.h"
 
 namespace voltaro::app {
 namespace {
@@ -49,20 +48,7 @@ protected:
         SystemClock clock;
         for (const ChargerSelection& charger : saved)
             addConfig(standardPreferences(), clock, charger);
-        const TestRecord test{{"date", 1.7e9},
-                              {"watt", 10},
-                              {"min", 30},
-                              {"amp", 54.4},
-                              {"startlevel", 50},
-                              {"finishlevel", 55},
-                              {"starttime", kTestStart},
-                              {"finishtime", kTestStart + 150},
-                              {"type", 0},
-                              {"brandid", 0},
-                              {"watts", 0},
-                              {"port", 0},
-                              {"capacity", 0}};
-        EXPECT_TRUE(saveHistory({test}));
+        EXPECT_TRUE(saveHistory({testing::savedTest(kTestStart)}));
         historyRecords() = loadHistory();
         launch();
         ui::ScreenArguments arguments;

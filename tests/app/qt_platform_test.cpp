@@ -190,12 +190,10 @@ TEST(OutletAdapters, LabelChangesReachTheProperties) {
     LabelAdapter adapter(label);
     QSignalSpy text(&adapter, &LabelAdapter::textChanged);
     QSignalSpy style(&adapter, &LabelAdapter::styleChanged);
-    QSignalSpy hidden(&adapter, &ViewAdapter::hiddenChanged);
 
     label.setText("8.1");
     label.setText("8.1");
     EXPECT_EQ(text.count(), 1);
-    EXPECT_EQ(hidden.count(), 0);
 
     label.setStyledText({"Tap <b>Start</b>", 13, 4});
     EXPECT_EQ(text.count(), 2);
@@ -205,10 +203,6 @@ TEST(OutletAdapters, LabelChangesReachTheProperties) {
     EXPECT_EQ(adapter.lineSpacing(), 4);
     // Markup stays text.
     EXPECT_EQ(adapter.text(), QStringLiteral("Tap <b>Start</b>"));
-
-    label.setHidden(true);
-    EXPECT_EQ(hidden.count(), 1);
-    EXPECT_TRUE(adapter.property("hidden").toBool());
 }
 
 TEST(OutletAdapters, TheAnimationArrivesBeforeTheValue) {

@@ -21,7 +21,9 @@
 #include <vector>
 
 #include "app/application.h"
+#include "platform/qt/qt_navigator.h"
 #include "platform/strings.h"
+#include "store/history.h"
 
 namespace voltaro::testing {
 
@@ -66,6 +68,46 @@ inline void collectItems(QQuickItem* root, std::vector<QQuickItem*>& items) {
         collectItems(child, items);
     }
 }
+
+// One saved result of the test that started at `startTime`, with no charger unless `charger`
+// names one.
+inline TestRecord savedTest(double startTime, double watt = 9, double level = 30,
+                            const TestRecord& charger = {}) {
+    TestRecord record{{"starttime", startTime},
+                      {"finishtime", startTime + 150},
+                      {"date", 978307200 + startTime},
+                      {"watt", watt},
+                      {"amp", watt * 45},
+                      {"min", 36},
+                      {"startlevel", level},
+                      {"finishlevel", level + 12},
+                      {"userStartlevel", level + 1},
+                      {"userStartTime", startTime + 30},
+                      {"type", 0},
+                      {"brandid", 0},
+                      {"watts", 0},
+                      {"port", 0},
+                      {"capacity", 0}};
+    for (const auto& [key, value] : charger) record[key] = value;
+    return record;
+}
+
+// A screen drawn by a blank page, for one a test does not look at; `*alive` tells while it lives.
+class BlankScreen final : public qt::QtScreen {
+public:
+    explicit BlankScreen(bool* alive = nullptr) : alive_(alive) {
+        if (alive_ != nullptr) *alive_ = true;
+    }
+    ~BlankScreen() override {
+        if (alive_ != nullptr) *alive_ = false;
+    }
+    QUrl source() const override {
+        return QUrl::fromLocalFile(QString::fromStdString(kAppDataDir + "/BlankPage.qml"));
+    }
+
+private:
+    bool* alive_;
+};
 
 // The application offscreen, in a home folder of the test's own and in English; a test fails on
 // any warning of Qt or QML.
