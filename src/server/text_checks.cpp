@@ -59,10 +59,6 @@ bool isCleanText(std::string_view text, size_t maxCharacters) {
     return true;
 }
 
-std::optional<double> parseFiniteNumber(std::string_view text) {
-    return finiteNumber(text);
-}
-
 bool isUuid(std::string_view text) {
     if (text.size() != 36) return false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -72,10 +68,6 @@ bool isUuid(std::string_view text) {
         if (hyphen ? c != '-' : !hex) return false;
     }
     return true;
-}
-
-std::string asciiUpperCase(std::string_view text) {
-    return asciiUpper(text);
 }
 
 std::string htmlEscaped(std::string_view text) {

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,13 +16,8 @@ bool isValidUtf8(std::string_view text);
 // Valid UTF-8 of at most `maxCharacters` code points without control characters (C0, DEL, C1).
 bool isCleanText(std::string_view text, size_t maxCharacters);
 
-// A finite decimal number ("18", "-3.5", "694224000.25", "1e-07"); nothing else around it.
-std::optional<double> parseFiniteNumber(std::string_view text);
-
 // 8-4-4-4-12 hexadecimal digits joined by hyphens, either case.
 bool isUuid(std::string_view text);
-
-std::string asciiUpperCase(std::string_view text);
 
 // For text inside HTML elements and quoted attributes.
 std::string htmlEscaped(std::string_view text);

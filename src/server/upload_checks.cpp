@@ -40,7 +40,7 @@ std::string required(const Parameters& parameters, const std::string& name) {
 }
 
 double numberWithin(const std::string& name, const std::string& text, Bounds bounds) {
-    const std::optional<double> value = parseFiniteNumber(text);
+    const std::optional<double> value = finiteNumber(text);
     if (!value || *value < bounds.low || *value > bounds.high) {
         char range[64];
         std::snprintf(range, sizeof range, "%g to %g", bounds.low, bounds.high);
@@ -92,7 +92,7 @@ std::string vendorIdentifier(const Parameters& parameters, bool mandatory) {
         return text;
     }
     if (!isUuid(text)) throw BadRequest("vindor_id", "not a UUID");
-    return asciiUpperCase(text);
+    return asciiUpper(text);
 }
 
 std::optional<Language> languageNamed(std::string_view tag) {
