@@ -5,7 +5,6 @@
 #include <httplib.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -49,28 +48,6 @@ private:
     httplib::Server server_;
     int port_ = 0;
     std::thread thread_;
-};
-
-// Holds server handlers until the test lets them go (or a deadline passes), so a request can be
-// kept unanswered without sleeping.
-class Gate {
-public:
-    void open() {
-        {
-            std::lock_guard lock(mutex_);
-            open_ = true;
-        }
-        changed_.notify_all();
-    }
-    void wait(std::chrono::seconds limit = std::chrono::seconds(10)) {
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, limit, [this] { return open_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool open_ = false;
 };
 
 // What the server saw of each request, for the test thread to read once the reply is in.
