@@ -1,5 +1,5 @@
-// The main of the Qt tests: a QGuiApplication drawing with the software scene graph, and the
-// application's QML module.
+// The main of the Qt tests: a QGuiApplication drawing with the software scene graph, the
+// application's QML module, and every warning of Qt and QML kept for the tests to look at.
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <gtest/gtest.h>
@@ -12,21 +12,14 @@
 
 Q_IMPORT_QML_PLUGIN(VoltaroPlugin)
 
-namespace voltaro::testing {
+QStringList& voltaro::testing::qtWarnings() {
+    static QStringList warnings;
+    return warnings;
+}
+
 namespace {
-MessageRecorder* activeRecorder = nullptr;
-}  // namespace
 
-MessageRecorder::MessageRecorder() : previous_(qInstallMessageHandler(&MessageRecorder::handle)) {
-    activeRecorder = this;
-}
-
-MessageRecorder::~MessageRecorder() {
-    activeRecorder = nullptr;
-    qInstallMessageHandler(previous_);
-}
-
-void MessageRecorder::handle(QtMsgType type, const QMessageLogContext&, const QString& text) {
+void keepWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtDebugMsg || type == QtInfoMsg) return;
     // Qt 6.4's web engine module says this of its own value types as it registers them, and
     // that it composes pages without a GPU under the software scene graph these tests draw
@@ -38,14 +31,15 @@ void MessageRecorder::handle(QtMsgType type, const QMessageLogContext&, const QS
         line.startsWith(QLatin1String("crbug/1173575"))) {
         return;
     }
-    if (activeRecorder != nullptr) activeRecorder->messages_.push_back(text);
+    voltaro::testing::qtWarnings().push_back(text);
     fprintf(stderr, "%s\n", qPrintable(text));
 }
 
-}  // namespace voltaro::testing
+}  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    qInstallMessageHandler(keepWarning);
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     voltaro::app::prepareWebEngine();
     QGuiApplication application(argc, argv);

@@ -27,6 +27,11 @@
 
 namespace voltaro::testing {
 
+// The warnings, critical and fatal messages of Qt and QML so far (qt_test_main.cpp keeps them).
+QStringList& qtWarnings();
+
+inline const std::string kDataDir = VOLTARO_TEST_DATA_DIR;
+
 // Runs Qt's event loop until `condition` holds or `timeout` passes; true when it held. The loop
 // waits for events, woken every 20 ms to look again.
 inline bool waitUntil(const std::function<bool()>& condition,
@@ -41,32 +46,11 @@ inline bool waitUntil(const std::function<bool()>& condition,
     return true;
 }
 
-// Collects every warning, critical and fatal message of Qt and QML while it lives.
-class MessageRecorder {
-public:
-    MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
-    const QStringList& messages() const { return messages_; }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
-    QStringList messages_;
-    QtMessageHandler previous_;
-};
-
-inline const std::string kAppDataDir = VOLTARO_APP_TEST_DATA_DIR;
-inline const std::string kDataDir = VOLTARO_TEST_DATA_DIR;
-
-// Every item under `root`, delegates of lists included.
+// `root` and every item under it, delegates of lists included.
 inline void collectItems(QQuickItem* root, std::vector<QQuickItem*>& items) {
     if (root == nullptr) return;
-    for (QQuickItem* child : root->childItems()) {
-        items.push_back(child);
-        collectItems(child, items);
-    }
+    items.push_back(root);
+    for (QQuickItem* child : root->childItems()) collectItems(child, items);
 }
 
 // One saved result of the test that started at `startTime`, with no charger unless `charger`
@@ -102,7 +86,7 @@ public:
         if (alive_ != nullptr) *alive_ = false;
     }
     QUrl source() const override {
-        return QUrl::fromLocalFile(QString::fromStdString(kAppDataDir + "/BlankPage.qml"));
+        return QUrl::fromLocalFile(QStringLiteral(VOLTARO_APP_TEST_DATA_DIR "/BlankPage.qml"));
     }
 
 private:
@@ -120,18 +104,18 @@ protected:
         qputenv("VOLTARO_CONFIG_DIR", home_.filePath(QStringLiteral("config")).toUtf8());
         qputenv("VOLTARO_DATA_DIR", home_.filePath(QStringLiteral("data")).toUtf8());
         setLanguage("en");
+        qtWarnings().clear();
     }
     void TearDown() override {
         app_.reset();
         setLanguage("");
-        EXPECT_TRUE(recorder_.messages().isEmpty())
-            << recorder_.messages().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(qtWarnings().isEmpty()) << qtWarnings().join(QLatin1Char('\n')).toStdString();
     }
 
     // Starts the application on a replayed script with `show` open at once (nothing: the intro,
     // then the main screen), and waits until it has settled.
     void launch(std::optional<std::string> show = "ViewController",
-                const std::string& script = kAppDataDir + "/ready.script",
+                const std::string& script = VOLTARO_APP_TEST_DATA_DIR "/ready.script",
                 const std::string& model = "x86_64") {
         app::AppOptions options;
         options.battery.battery = "replay:" + script;
@@ -159,7 +143,7 @@ protected:
     Screen* settledOn() {
         Screen* screen = nullptr;
         waitUntil([&] {
-            screen = qobject_cast<Screen*>(app_->navigator().topScreen());
+            screen = top<Screen>();
             return screen != nullptr && app_->navigator().settled();
         });
         return screen;
@@ -170,8 +154,8 @@ protected:
         return qobject_cast<Screen*>(app_->navigator().topScreen());
     }
 
-    // The items of the top page, placed: positioners and lists lay out when the window polishes,
-    // which drawing it once does now.
+    // The items of the top page, laid out: positioners and lists lay out when the window
+    // polishes, which drawing it once does now.
     std::vector<QQuickItem*> pageItems() {
         (void)app_->window()->grabWindow();
         std::vector<QQuickItem*> items;
@@ -181,14 +165,12 @@ protected:
 
     // The visible items of the top page that `pick` picks, top to bottom.
     std::vector<QQuickItem*> visibleItems(const std::function<bool(QQuickItem*)>& pick) {
-        std::vector<QQuickItem*> found;
-        for (QQuickItem* item : pageItems()) {
-            if (item->isVisible() && pick(item)) found.push_back(item);
-        }
-        std::stable_sort(found.begin(), found.end(), [](QQuickItem* a, QQuickItem* b) {
+        std::vector<QQuickItem*> items = pageItems();
+        std::erase_if(items, [&](QQuickItem* item) { return !item->isVisible() || !pick(item); });
+        std::stable_sort(items.begin(), items.end(), [](QQuickItem* a, QQuickItem* b) {
             return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
         });
-        return found;
+        return items;
     }
 
     std::vector<QQuickItem*> named(const QString& objectName) {
@@ -230,7 +212,7 @@ protected:
 
     // The texts shown in `item`, in reading order (top to bottom, then left to right).
     static QStringList textsIn(QQuickItem* item) {
-        std::vector<QQuickItem*> items{item};
+        std::vector<QQuickItem*> items;
         collectItems(item, items);
         std::vector<std::pair<QPointF, QString>> shown;
         for (QQuickItem* child : items) {
@@ -272,7 +254,6 @@ protected:
     }
 
     QTemporaryDir home_;
-    MessageRecorder recorder_;
     std::unique_ptr<app::Application> app_;
 };
 
