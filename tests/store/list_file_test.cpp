@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <limits>
-#include <random>
 
 #include "store_test_support.h"
 #include "support/scoped_locale.h"
@@ -27,26 +26,20 @@ std::string text(const Records& records) {
     return list_codec::writeList("history", records);
 }
 
-const Records kAwkward{
-    {{"whole", 57.0}, {"tenth", 0.1}, {"third", 1.0 / 3.0}, {"tiny", 1e-7}, {"minusZero", -0.0}},
-    {{"absolute", 700000000.123456}, {"huge", 1e300}, {"denormal", 5e-324}, {"neg", -2.5e-300}},
-    {{"nan", std::nan("")}, {"inf", kInf}, {"minusInf", -kInf}},
-    {}};
-
+// Round trips of any value are the list_codec fuzzer's; these are the values that broke before.
 TEST_F(StoreTest, RealsAndTextsSurviveASaveAndLoadExactly) {
-    ASSERT_TRUE(saveList(kAwkward, "history"));
-    EXPECT_EQ(text(loadList<NumberDictionary>("history")), text(kAwkward));
-    EXPECT_EQ(text(libplistReadList<NumberDictionary>(text(kAwkward), "history").value()),
-              text(kAwkward));
-    std::mt19937_64 random(42);
-    Records records(50);
-    for (auto& record : records) {
-        for (const char* key : {"date", "watt", "starttime"}) {
-            record[key] = std::ldexp(static_cast<double>(random() >> 11), -int(random() % 80));
-        }
-    }
-    EXPECT_EQ(quickReadList<NumberDictionary>(text(records), "history"), records);
-    EXPECT_EQ(libplistReadList<NumberDictionary>(text(records), "history"), records);
+    const Records awkward{{{"whole", 57.0},
+                           {"tenth", 0.1},
+                           {"third", 1.0 / 3.0},
+                           {"tiny", 1e-7},
+                           {"minusZero", -0.0}},
+                          {{"absolute", 700000000.123456}, {"huge", 1e300}, {"denormal", 5e-324}},
+                          {{"nan", std::nan("")}, {"inf", kInf}, {"minusInf", -kInf}},
+                          {}};
+    ASSERT_TRUE(saveList(awkward, "history"));
+    EXPECT_EQ(text(loadList<NumberDictionary>("history")), text(awkward));
+    EXPECT_EQ(text(libplistReadList<NumberDictionary>(text(awkward), "history").value()),
+              text(awkward));
 
     const Brands brands{{{"brandid", "7"}, {"brand_name_en", "A&B <Power>"}, {"cn", "电"}},
                         {{"brandid", ""}, {"brand_name_en", "  spaced\ttab\n"}}};
@@ -61,7 +54,6 @@ TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
     ASSERT_TRUE(quick);  // tabs, "57.0" and <integer> are the plain form
     EXPECT_EQ(quick, libplistReadList<NumberDictionary>(file, "history"));
     ASSERT_EQ(quick->size(), 3u);
-    EXPECT_EQ(quick->at(0).at("date"), 1678307200.123456);
     EXPECT_EQ(quick->at(0).at("watt"), 18.123456789012345);
     EXPECT_EQ(quick->at(2), (NumberDictionary{{"starttime", 0.1}, {"watt", -3.5}}));
 
@@ -72,60 +64,36 @@ TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
     EXPECT_FALSE(quickReadList<TextDictionary>(brands, "brandInfo"));
     EXPECT_EQ(list_codec::readList<TextDictionary>(brands, "brandInfo"),
               (Brands{{{"n", "AT&T A"}, {"brandid", "<7>"}}}));
-    const auto spelled = list_codec::readList<NumberDictionary>(
-        "<plist><dict><key>history</key><array><dict><key>a</key><real>+infinity</real>"
-        "</dict></array></dict></plist>",
-        "history");
-    EXPECT_EQ(spelled, (Records{{{"a", kInf}}}));
 }
 
+// Which bytes read is the list_codec fuzzer's; a NUL in a text once aborted the reader.
 TEST_F(StoreTest, UnreadableFilesLoadEmptyAndAreKeptAsideOnTheNextSave) {
     using namespace std::string_literals;
-    const std::string history = "<plist><dict><key>history</key><array><dict><key>watt</key>";
-    const std::string brands = "<plist><dict><key>brandInfo</key><array><dict><key>n</key>";
-    const std::pair<std::string, std::string> cases[] = {
-        {"history", "not a property list"},
-        {"history", ""},
-        {"history", "bplist00\xd1\x01\x02"},
-        {"history", "<plist><array><dict/></array></plist>"},
-        {"history", "<plist><dict><key>other</key><array/></dict></plist>"},
-        {"history", history + "<string>fast</string></dict></array></dict></plist>"},
-        {"history", history + "<real>5"},
-        {"brandInfo", brands + "<integer>7</integer></dict></array></dict></plist>"},
-        {"brandInfo", brands + "<string>a&#0;b</string></dict></array></dict></plist>"},
-        {"brandInfo", brands + "<string>a\0b</string></dict></array></dict></plist>"s}};
-    const Records records{{{"watt", 5.0}}};
-    const Brands brandRecords{{{"n", "x"}}};
-    for (const auto& [key, content] : cases) {
-        SCOPED_TRACE(content);
-        const bool isHistory = key == "history";
+    const std::string head = "<plist><dict><key>brandInfo</key><array><dict><key>n</key>";
+    std::string deep = "<plist version=\"1.0\"><dict><key>brandInfo</key>";
+    for (int i = 0; i < 1000000; ++i) deep += "<array>";
+    const std::string cases[] = {"not a property list",
+                                 "<plist><dict><key>other</key><array/></dict></plist>",
+                                 head + "<integer>7</integer></dict></array></dict></plist>",
+                                 head + "<string>cut short",
+                                 head + "<string>a&#0;b</string></dict></array></dict></plist>",
+                                 head + "<string>a\0b</string></dict></array></dict></plist>"s,
+                                 deep};
+    const Brands saved{{{"n", "x"}}};
+    for (const std::string& content : cases) {
+        SCOPED_TRACE(content.substr(0, 100));
         fs::remove_all(dataDir());
-        writeText(dataDir() / key, content);
-        EXPECT_TRUE(isHistory ? loadList<NumberDictionary>(key).empty()
-                              : loadList<TextDictionary>(key).empty());
-        EXPECT_EQ(readText(dataDir() / key), content);  // reading changes nothing
+        writeText(dataDir() / "brandInfo", content);
+        EXPECT_TRUE(loadList<TextDictionary>("brandInfo").empty());
+        EXPECT_EQ(readText(dataDir() / "brandInfo"), content);  // reading changes nothing
         logLines.clear();
-        ASSERT_TRUE(isHistory ? saveList(records, key) : saveList(brandRecords, key));
-        const auto aside = filesStartingWith(dataDir(), key + ".unreadable-");
+        ASSERT_TRUE(saveList(saved, "brandInfo"));
+        const auto aside = filesStartingWith(dataDir(), "brandInfo.unreadable-");
         ASSERT_EQ(aside.size(), 1u);
         EXPECT_EQ(readText(aside[0]), content);
-        EXPECT_EQ(aside[0].filename().string().size(), key.size() + sizeof ".unreadable-" - 1 + 15);
         EXPECT_EQ(logLines.size(), 1u);
-        EXPECT_TRUE(isHistory ? loadList<NumberDictionary>(key) == records
-                              : loadList<TextDictionary>(key) == brandRecords);
+        EXPECT_EQ(loadList<TextDictionary>("brandInfo"), saved);
     }
-}
-
-TEST_F(StoreTest, ACutShortOrDeeplyNestedFileIsNoList) {
-    const std::string valid = text(kAwkward);
-    for (size_t cut = 0; cut < valid.size(); cut += 7) {
-        // Unreadable, unless only the last line break went.
-        const auto read = list_codec::readList<NumberDictionary>(valid.substr(0, cut), "history");
-        EXPECT_TRUE(!read || text(*read) == valid) << cut;
-    }
-    std::string deep = "<plist version=\"1.0\"><dict><key>history</key>";
-    for (int i = 0; i < 1000000; ++i) deep += "<array>";
-    EXPECT_FALSE(list_codec::readList<NumberDictionary>(deep, "history"));
 }
 
 ssize_t writeHundredThenFail(int fd, const void* data, size_t size) {
@@ -161,7 +129,6 @@ TEST_F(StoreTest, AFailedOrKilledReplaceLeavesTheOldFile) {
         saveList(newRecords, "history");
     }));
     EXPECT_EQ(loadList<NumberDictionary>("history"), oldRecords);
-    EXPECT_EQ(filesStartingWith(dataDir(), ".history.tmp").size(), 1u);
     ASSERT_TRUE(saveList(newRecords, "history"));  // over the half-written temporary
     EXPECT_EQ(loadList<NumberDictionary>("history"), newRecords);
 }
