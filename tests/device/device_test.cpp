@@ -1,9 +1,7 @@
 #include "device/device.h"
 
 #include <gtest/gtest.h>
-#include <sys/utsname.h>
 
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -94,41 +92,30 @@ TEST(DeviceFigures, EachFigureComesFromTheBestSourceThatHasAPlausibleOne) {
     const std::string catalogue = "catalogue catalogue catalogue catalogue";
     const std::string own = "dmi battery battery battery";
     const std::string fallback = "dmi default default default";
+    // clang-format off
     const Case cases[] = {
         // An uncatalogued machine's own battery, at its pack's voltage.
         {kDmiLaptop, kLaptop, {}, 4922, 11.58, 100, own},
-        {{"PinePhone", "PinePhone", ModelOrigin::DeviceTree},
-         kPhone,
-         {},
-         3000,
-         5.0,
-         30,
+        {{"PinePhone", "PinePhone", ModelOrigin::DeviceTree}, kPhone, {}, 3000, 5.0, 30,
          "devicetree battery default default"},
-        {{"x86_64", "x86_64", ModelOrigin::Uname},
-         {},
-         {},
-         2716,
-         5.0,
-         30,
-         "uname default default default"},
+        {{"x86_64", "x86_64", ModelOrigin::Uname}, {}, {}, 2716, 5.0, 30, "uname default default default"},
         // A catalogued model keeps the catalogue, also where it has only defaults.
         {named("iPhone14,5"), kLaptop, {}, 3227, 5.0, 27, catalogue},
-        {named("iPhone13,2"), kLaptop, {}, 2815, 5.0, 30, catalogue},
         {named("iPod5,1"), kLaptop, {}, 2716, 5.0, 30, catalogue},
-        // Absurd design figures fall back: below 100 mAh, 100,000,000 mAh, 500 V, 0.0001 V.
+        // Absurd design figures fall back: below 100 mAh, 100,000,000 mAh, no voltage, 500 V.
         {kDmiLaptop, {99000, kNone, kNone}, {}, 2716, 5.0, 30, fallback},
         {kDmiLaptop, {100000, kNone, kNone}, {}, 100, 5.0, 30, "dmi battery default default"},
         {kDmiLaptop, {100000000000, kNone, kNone}, {}, 2716, 5.0, 30, fallback},
         {kDmiLaptop, {99000, 57000000, 11580000}, {}, 4922, 11.58, 100, own},
         {kDmiLaptop, {kNone, 57000000, kNone}, {}, 2716, 5.0, 30, fallback},
         {kDmiLaptop, {kNone, 57000000, 500000000}, {}, 2716, 5.0, 30, fallback},
-        {kDmiLaptop, {kNone, 57000000, 100}, {}, 2716, 5.0, 30, fallback},
         {kDmiLaptop, {kNone, 1, 11580000}, {}, 2716, 11.58, 100, "dmi default battery battery"},
         // The user's figures win everywhere; a voltage above 5 V names a pack taking 100 W.
         {kDmiLaptop, kLaptop, all, 5000, 7.4, 65, "dmi option option option"},
         {named("iPhone14,5"), kLaptop, all, 5000, 7.4, 65, "catalogue option option option"},
         {kDmiLaptop, {}, {kNone, 14.8, kNone}, 2716, 14.8, 100, "dmi default option default"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const DeviceFigures f = resolveDeviceFigures(c.identity, c.design, c.overrides);
         SCOPED_TRACE(c.identity.identifier + " " + c.sources);
@@ -170,14 +157,6 @@ TEST(Device, AsksTheModelSourceOnEveryCall) {
     EXPECT_TRUE(device.supportsPDCharging());
     EXPECT_FALSE(device.supportsPDCharging());
     EXPECT_EQ(model.calls, 10u);
-}
-
-TEST(UnameModelSource, GivesTheMachineText) {
-    struct utsname names {};
-    ASSERT_EQ(uname(&names), 0);
-    const std::string identifier = UnameModelSource().modelIdentifier();
-    EXPECT_EQ(identifier, std::string(names.machine, strnlen(names.machine, sizeof names.machine)));
-    EXPECT_FALSE(identifier.empty());
 }
 
 }  // namespace
