@@ -3,8 +3,6 @@
 // Shared by the fuzz targets. A target is `VOLTARO_FUZZ(bytes) { ... }`: a libFuzzer entry point,
 // which the ordinary test build renames and links into one program that replays the kept inputs.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +10,8 @@
 #include <fstream>
 #include <initializer_list>
 #include <string_view>
+
+#include "support/temp_dir.h"
 
 #define VOLTARO_FUZZ(bytes)                                                   \
     static void fuzzOneInput(std::string_view bytes);                         \
@@ -31,33 +31,22 @@ inline constexpr std::string_view kFileSeparator = "\n@@@@\n";
 inline const std::filesystem::path& scratchFiles(std::string_view bytes,
                                                  std::initializer_list<const char*> files) {
     namespace fs = std::filesystem;
-    static const struct Scratch {
-        Scratch() {
-            std::string pattern = (fs::temp_directory_path() / "voltaro-fuzz-XXXXXX").string();
-            if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-            path = pattern;
-        }
-        ~Scratch() {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-        fs::path path;
-    } scratch;
+    static const testing::TempDir scratch;
     std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(scratch.path, ignored)) {
+    for (const auto& entry : fs::directory_iterator(scratch.path(), ignored)) {
         fs::remove_all(entry.path(), ignored);
     }
     size_t left = files.size();
     for (const char* name : files) {
         const size_t end = --left == 0 ? std::string_view::npos : bytes.find(kFileSeparator);
-        const fs::path file = scratch.path / name;
+        const fs::path file = scratch.path() / name;
         fs::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary)
             .write(bytes.data(), static_cast<std::streamsize>(std::min(end, bytes.size())));
         if (end == std::string_view::npos) break;
         bytes.remove_prefix(end + kFileSeparator.size());
     }
-    return scratch.path;
+    return scratch.path();
 }
 
 // A property that must hold whatever the input: a failure is a finding, like a crash.

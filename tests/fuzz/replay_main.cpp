@@ -6,56 +6,42 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
+#include <utility>
 
 #define VOLTARO_FUZZ_TARGET(name) extern "C" int voltaro_fuzz_##name(const uint8_t*, size_t);
 #include "fuzz_targets.inc"
 #undef VOLTARO_FUZZ_TARGET
 
-namespace {
-
-struct Target {
-    const char* name;
-    int (*run)(const uint8_t*, size_t);
-};
-
-const Target kTargets[] = {
-#define VOLTARO_FUZZ_TARGET(name) {#name, voltaro_fuzz_##name},
-#include "fuzz_targets.inc"
-#undef VOLTARO_FUZZ_TARGET
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
+    const std::pair<const char*, int (*)(const uint8_t*, size_t)> targets[] = {
+#define VOLTARO_FUZZ_TARGET(name) {#name, voltaro_fuzz_##name},
+#include "fuzz_targets.inc"
+    };
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s TESTS_FUZZ_DIRECTORY\n", argv[0]);
         return 2;
     }
-    const fs::path root = argv[1];
     int inputs = 0;
-    for (const Target& target : kTargets) {
+    for (const auto& [name, run] : targets) {
         int ofTarget = 0;
         for (const char* kind : {"corpus", "regressions"}) {
-            const fs::path directory = root / kind / target.name;
+            const fs::path directory = fs::path(argv[1]) / kind / name;
             if (!fs::is_directory(directory)) continue;
             for (const auto& entry : fs::directory_iterator(directory)) {
-                if (!entry.is_regular_file()) continue;
                 std::ifstream file(entry.path(), std::ios::binary);
-                const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
-                std::printf("%s: %s\n", target.name, entry.path().filename().c_str());
+                const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+                std::printf("%s: %s\n", name, entry.path().filename().c_str());
                 std::fflush(stdout);
-                target.run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+                run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
                 ++ofTarget;
             }
         }
         if (ofTarget == 0) {
-            std::fprintf(stderr, "%s: no kept input\n", target.name);
+            std::fprintf(stderr, "%s: no kept input\n", name);
             return 1;
         }
         inputs += ofTarget;
     }
     std::printf("%d inputs replayed\n", inputs);
-    return 0;
 }

@@ -10,23 +10,16 @@
 #include "server/text_checks.h"
 #include "server/upload_checks.h"
 
-namespace {
-
-// Runs `read`; a refusal must name its parameter.
-template <class Read>
-void readOrRefuse(Read read) {
-    try {
-        read();
-    } catch (const voltaro::server::BadRequest& refused) {
-        voltaro::fuzz::check(!refused.parameter().empty(), "a refusal without its parameter");
-    }
-}
-
-}  // namespace
-
 VOLTARO_FUZZ(bytes) {
     using namespace voltaro;
     using namespace voltaro::server;
+    const auto readOrRefuse = [](const auto& read) {
+        try {
+            read();
+        } catch (const BadRequest& refused) {
+            fuzz::check(!refused.parameter().empty(), "a refusal without its parameter");
+        }
+    };
     const size_t cut = std::min(bytes.find(fuzz::kFileSeparator), bytes.size());
     Parameters parameters;
     httplib::detail::parse_query_text(std::string(bytes.substr(0, cut)), parameters);

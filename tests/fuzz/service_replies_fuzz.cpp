@@ -1,24 +1,17 @@
 // Replies of the remote service: the first byte chooses the status and the language, the rest is
-// the body given to the brand-list, test-result and charger-description handlers. A brand list
-// that is stored must read back from the catalogue as it was stored.
+// the body given to the brand-list, test-result and charger-description handlers.
 #include "fuzz_support.h"
 #include "platform/paths.h"
 #include "service/utility.h"
 #include "store/brand_catalogue.h"
 
-namespace {
-
-// Answers every request at once with the same reply.
-class ReplyingClient final : public voltaro::HttpClient {
-public:
-    voltaro::HttpReply reply;
-    void send(voltaro::HttpRequest, ReplyHandler onReply) override { onReply(reply); }
-};
-
-}  // namespace
-
 VOLTARO_FUZZ(bytes) {
     using namespace voltaro;
+    // Answers every request at once with the same reply.
+    struct ReplyingClient final : HttpClient {
+        HttpReply reply;
+        void send(HttpRequest, ReplyHandler onReply) override { onReply(reply); }
+    };
     Paths::setDataDirectory(fuzz::scratchFiles({}, {}));
     if (bytes.empty()) return;
     const auto flags = static_cast<uint8_t>(bytes[0]);

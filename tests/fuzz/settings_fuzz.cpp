@@ -1,7 +1,5 @@
-// The preferences file as a user or another program may have edited it: the device settings, the
-// quick picks, the vendor identifier and the saved charger descriptions, then the charger list
-// made tidy and stored as the saved-charger screen does. Any input is also tried as one charger
-// description's JSON.
+// The preferences file as a user or another program may have edited it, read as the settings and
+// saved-charger screens read it; the input is also tried as one charger description's JSON.
 #include <nlohmann/json.hpp>
 
 #include "fuzz_support.h"
@@ -12,16 +10,11 @@
 #include "store/quick_picks.h"
 #include "store/vendor_identifier.h"
 
-namespace {
-
-struct FixedClock final : voltaro::Clock {
-    voltaro::AbsoluteTime now() const override { return 700000000.0; }
-};
-
-}  // namespace
-
 VOLTARO_FUZZ(bytes) {
     using namespace voltaro;
+    struct FixedClock final : Clock {
+        AbsoluteTime now() const override { return 700000000.0; }
+    };
     // Flushing to disk is not what is tried here, and would make every input wait on the disk.
     sys::systemCalls().fsync = [](int) { return 0; };
     const auto& directory = fuzz::scratchFiles(bytes, {"preferences.plist"});
