@@ -144,11 +144,8 @@ TEST(AxesOf, CoverTheSamplesWithRoundTicks) {
 TEST(TickTexts, ReadAlikeAlongAnAxis) {
     EXPECT_EQ(timeTickText(0, 300), "0");
     EXPECT_EQ(timeTickText(45, 15), "45 s");
-    EXPECT_EQ(timeTickText(600, 300), "10 min");
     EXPECT_EQ(timeTickText(5400, 1800), "90 min");
     EXPECT_EQ(timeTickText(5400, 3600), "1.5 h");
-    EXPECT_EQ(levelTickText(80), "80%");
-    EXPECT_EQ(powerTickText(2.5), "2.5 W");
     EXPECT_EQ(decimalText(-0.04, 1), "0.0");
     EXPECT_EQ(decimalText(8.26, 1), "8.3");
     EXPECT_EQ(decimalText(kNaN, 1), "?");
@@ -189,31 +186,15 @@ TEST(PowerLines, BreakWhereAStepHasNoPower) {
     EXPECT_NEAR(lines[1].front().y, 100 - 100 * kOneStepAMinute / axes.power.highest, 1e-4);
 }
 
-// Characters (code points) of a UTF-8 line: what a terminal gives a column each.
-size_t columnsOf(const std::string& line) {
-    size_t count = 0;
-    for (const char c : line) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
-}
-
-// Nothing when `xml` is well-formed, else the parser's complaint.
-std::string xmlError(const std::string& xml) {
-    QXmlStreamReader reader(QByteArray::fromStdString(xml));
-    while (!reader.atEnd()) reader.readNext();
-    return reader.hasError() ? reader.errorString().toStdString() : "";
-}
-
+// Fast from 50 to 80 %, then slower to 100 %.
 ChargeCurve aTest() {
-    // Fast to 80 %, then slower.
-    std::vector<double> times;
-    std::vector<double> levels;
-    double time = 700000000;
-    for (int level = 50; level <= 100; ++level) {
-        times.push_back(time);
-        levels.push_back(level);
-        time += level < 80 ? 40 : 110;
+    std::vector<double> times{700000000};
+    std::vector<double> levels{50};
+    while (levels.back() < 100) {
+        times.push_back(times.back() + (levels.back() < 80 ? 40 : 110));
+        levels.push_back(levels.back() + 1);
     }
-    return makeChargeCurve(times, levels, StepFigures{2716, 30});
+    return makeChargeCurve(times, levels, kDefault);
 }
 
 TEST(CurveTextLines, FitTheTerminalWidth) {
@@ -223,8 +204,9 @@ TEST(CurveTextLines, FitTheTerminalWidth) {
         for (const int columns : {20, 80, 200}) {
             const std::vector<std::string> lines = curveTextLines(curve, columns, 8, 3);
             ASSERT_EQ(lines.size(), 8u + 3u + 2u);
+            // A terminal gives each character (code point) a column.
             for (const std::string& line : lines) {
-                EXPECT_LE(columnsOf(line), static_cast<size_t>(columns)) << line;
+                EXPECT_LE(QString::fromStdString(line).toUcs4().size(), columns) << line;
             }
         }
     }
@@ -246,7 +228,9 @@ TEST(CurveSvg, IsWellFormedWhateverTheTexts) {
     const std::string hostile = "<b>Volt & \"Co\"</b>\x01\xFF\xC0\xAF\xED\xA0\x80 電源";
     for (const ChargeCurve& curve : {aTest(), endsOnly, makeChargeCurve({}, {}, {})}) {
         const std::string svg = curveSvg(curve, hostile, {"Power 8.1 W", hostile});
-        EXPECT_EQ(xmlError(svg), "") << svg;
+        QXmlStreamReader reader(QByteArray::fromStdString(svg));
+        while (!reader.atEnd()) reader.readNext();
+        EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString() << svg;
         EXPECT_EQ(svg.find("nan"), std::string::npos);
         EXPECT_EQ(svg.find("inf"), std::string::npos);
     }
