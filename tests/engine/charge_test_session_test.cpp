@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "engine/monitor_start_time.h"
@@ -35,7 +36,8 @@ public:
 
 constexpr double kStart = 1000.0;
 
-// A record's window and the user's start, times from kStart: "98@10 .. 100@130 step 60, user 98@10".
+// A record's window and the user's start, times from kStart: "98@10 .. 100@130 step 60, user
+// 98@10".
 std::string windowOf(const ResultSnapshot& s) {
     std::ostringstream text;
     text << s.startlevel << '@' << s.starttime - kStart << " .. " << s.finishlevel << '@'
@@ -44,11 +46,9 @@ std::string windowOf(const ResultSnapshot& s) {
     return text.str();
 }
 
-// A session on an iPhone 13 (3227 mAh, 27 W, fast charge) unless a test picks another model.
+// A session on an iPhone 13 (3227 mAh, 27 W, fast charge).
 class SessionTest : public ::testing::Test {
 protected:
-    explicit SessionTest(const char* model = "iPhone14,5") : models(model) {}
-
     void load(BatteryState state, float level) {
         battery.set(state, level);
         session.viewDidLoad();
@@ -67,17 +67,9 @@ protected:
         levelAt(10, 0.51f);
         levelAt(70, 0.52f);
     }
-    // Before Start a second sample 55 s before the placeholder's time, so the result will fail;
-    // after Start a change that is ignored but counts as one.
-    void startDoomedTest() {
-        load(BatteryState::Charging, 0.5f);
-        levelAt(5, 0.53f);
-        press();
-        levelAt(6, 0.52f);
-    }
 
     VirtualTime loop{kStart};
-    FixedModelSource models;
+    FixedModelSource models{"iPhone14,5"};
     FakeBattery battery;
     Device device{models, battery};
     RecordingSessionView view;
@@ -91,9 +83,7 @@ TEST_F(SessionTest, LoadShowsTheSituationOfTheBattery) {
     EXPECT_EQ(view.promptWatts, 27);
     EXPECT_TRUE(view.fastChargeBadge);
     EXPECT_EQ(view.modelName, "iPhone 13");
-    EXPECT_EQ(view.batteryLevelText, "50%");
     EXPECT_EQ(handoffs.catalogueRefreshes, 1);
-    EXPECT_EQ(session.currentmAh(), 3227);
     // The reset leaves the placeholder of the next percent, 60 s ahead.
     EXPECT_EQ(session.samples().levelList, std::vector<float>{51});
     EXPECT_EQ(session.samples().timeList, std::vector<double>{kStart + 60});
@@ -102,10 +92,6 @@ TEST_F(SessionTest, LoadShowsTheSituationOfTheBattery) {
     battery.changeState(BatteryState::Charging);
     EXPECT_EQ(view.layout, Layout::Connected);
     EXPECT_FALSE(view.fullyCharged);
-    battery.changeLevel(1.0f);
-    battery.changeState(BatteryState::Full);
-    EXPECT_EQ(view.layout, Layout::Connected);
-    EXPECT_TRUE(view.fullyCharged);
 }
 
 TEST_F(SessionTest, LaunchedAtAFullBatteryOffersNoStart) {
@@ -114,22 +100,10 @@ TEST_F(SessionTest, LaunchedAtAFullBatteryOffersNoStart) {
     EXPECT_TRUE(view.fullyCharged);
 }
 
-class SmallBatterySessionTest : public SessionTest {
-protected:
-    SmallBatterySessionTest() : SessionTest("iPhone9,1") {}  // 1960 mAh, 10 W, no fast charge
-};
-
-TEST_F(SmallBatterySessionTest, NoBadgeWithoutFastCharging) {
-    load(BatteryState::Unplugged, 0.3f);
-    EXPECT_FALSE(view.fastChargeBadge);
-    EXPECT_EQ(view.promptWatts, 10);
-}
-
 TEST(SessionTexts, LevelAndClock) {
     // 0.53f * 100 lies just below 53: truncation would show one percent less.
-    const std::pair<float, const char*> levels[] = {{0.53f, "53%"}, {0.59f, "59%"},
-                                                    {0.57f, "57%"}, {0.0f, "0%"},
-                                                    {1.0f, "100%"}, {kUnknownBatteryLevel, "--%"}};
+    const std::pair<float, const char*> levels[] = {
+        {0.53f, "53%"}, {0.57f, "57%"}, {1.0f, "100%"}, {kUnknownBatteryLevel, "--%"}};
     for (const auto& [level, text] : levels) EXPECT_EQ(TestSession::batteryLevelText(level), text);
     const std::pair<int64_t, const char*> clocks[] = {
         {0, "00:00:00"}, {3 * 3600 + 4 * 60 + 5, "03:04:05"}, {100 * 3600 + 59, "100:00:59"}};
@@ -152,12 +126,10 @@ TEST_F(SessionTest, EveryStateNotificationResetsTheWindow) {
 TEST_F(SessionTest, StopBeforeTwoRealSamplesSavesNothing) {
     load(BatteryState::Charging, 0.5f);
     press();
-    EXPECT_TRUE(session.isStart());
     EXPECT_EQ(view.layout, Layout::Testing);
     at(30);
     press();
     EXPECT_FALSE(session.isStart());
-    EXPECT_EQ(view.layout, Layout::Connected);
     EXPECT_EQ(view.startButtonImage, "testButton");
 
     press();
@@ -174,17 +146,14 @@ TEST_F(SessionTest, AFullTestEndsAt100PercentWithOneRecord) {
     levelAt(10, 0.98f);
     levelAt(70, 0.99f);  // interim result
     EXPECT_TRUE(view.powerShown);
-    EXPECT_TRUE(session.isStart());
     EXPECT_EQ(view.calls.back(), "hideChargeMessage");
     levelAt(130, 1.0f);
     EXPECT_FALSE(session.isStart());
     ASSERT_EQ(handoffs.saved.size(), 1u);
     // Only the first change after Start sets the user's start.
     EXPECT_EQ(windowOf(handoffs.saved[0]), "98@10 .. 100@130 step 60, user 98@10");
-    EXPECT_TRUE(view.ratingShown);
     EXPECT_GT(view.stars[0], 0.0);
     EXPECT_NE(std::find(view.calls.begin(), view.calls.end(), "finished"), view.calls.end());
-    EXPECT_EQ(session.userStartTime(), 0.0);
 }
 
 TEST_F(SessionTest, UnpluggingDuringATestSavesItsResultFirst) {
@@ -194,13 +163,11 @@ TEST_F(SessionTest, UnpluggingDuringATestSavesItsResultFirst) {
     EXPECT_EQ(windowOf(handoffs.saved[0]), "51@10 .. 52@70 step 60, user 51@10");
     EXPECT_EQ(view.layout, Layout::Unplugged);
     EXPECT_FALSE(session.isStart());
-    EXPECT_EQ(session.samples().levelList, std::vector<float>{53});
 }
 
 TEST_F(SessionTest, StartAfterAFinishedTestKeepsTheEarlierSamples) {
     startAndTakeTwoSteps();
     press();
-    ASSERT_EQ(handoffs.saved.size(), 1u);
     press();
     levelAt(130, 0.53f);
     press();
@@ -217,39 +184,29 @@ TEST_F(SessionTest, AJumpPastThePlaceholderFailsAndSavesOnce) {
     EXPECT_TRUE(view.failedShown);
     EXPECT_FALSE(session.isStart());
     ASSERT_EQ(handoffs.saved.size(), 1u);
-    const ResultSnapshot& saved = handoffs.saved[0];
-    EXPECT_LT(saved.watt, 0.0);
     // The record carries the fresh placeholder, 20 s ahead, and the first change's values.
-    EXPECT_EQ(saved.startlevel, 54.0);
-    EXPECT_EQ(saved.finishlevel, 54.0);
-    EXPECT_EQ(saved.starttime, kStart + 30);
-    EXPECT_EQ(saved.userStartTime, kStart + 10);
-    EXPECT_EQ(saved.userStartlevel, 51.0);
+    EXPECT_LT(handoffs.saved[0].watt, 0.0);
+    EXPECT_EQ(windowOf(handoffs.saved[0]), "54@30 .. 54@30 step -50, user 51@10");
     EXPECT_EQ(monitorStartTime(), kStart + 10);
     EXPECT_FALSE(view.ratingShown);  // hidden again after saving
-    EXPECT_EQ(view.startButtonImage, "testButton");
 
     press();  // Start on the failed screen, then Stop: nothing more is saved
     press();
     EXPECT_EQ(handoffs.saved.size(), 1u);
 }
 
-TEST_F(SessionTest, AFailedResultOnStopSavesExactlyOneRecord) {
-    startDoomedTest();
+TEST_F(SessionTest, AFailedTestIsSavedOnceOnStopEvenWhileTheLevelIsUnknown) {
+    load(BatteryState::Charging, 0.5f);
+    levelAt(5, 0.53f);  // a second sample 55 s before the placeholder's time: the result will fail
+    press();
+    levelAt(6, 0.52f);  // ignored, but a change since Start
+    battery.changeLevel(kUnknownBatteryLevel);
     EXPECT_TRUE(handoffs.saved.empty());
     press();
     ASSERT_EQ(handoffs.saved.size(), 1u);
     EXPECT_LT(handoffs.saved[0].watt, 0.0);
     EXPECT_TRUE(view.failedShown);
     EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "finished"), 0);
-}
-
-TEST_F(SessionTest, AFailedTestIsSavedWhileTheLevelIsUnknown) {
-    startDoomedTest();
-    battery.changeLevel(kUnknownBatteryLevel);
-    press();
-    ASSERT_EQ(handoffs.saved.size(), 1u);
-    EXPECT_LT(handoffs.saved[0].watt, 0.0);
     // The placeholder after the last sample, 20 s ahead, as while the level is known.
     EXPECT_EQ(handoffs.saved[0].levelList, std::vector<float>{54});
     EXPECT_EQ(handoffs.saved[0].timeList, std::vector<double>{kStart + 26});
@@ -264,7 +221,6 @@ TEST_F(SessionTest, OnlyProcessedLevelsReachTheWatchAndTheLog) {
     EXPECT_EQ(log.rfind("Test log:\n Add Notification 0", 0), 0u);
     EXPECT_NE(log.find("\n battery changed 1\n replace the first\n0: 级别: 51.00"),
               std::string::npos);
-    EXPECT_NE(log.find("\n updateToWatch1 1\n updateToWatch2 1"), std::string::npos);
 
     levelAt(10, 0.52f);
     const std::string logBefore = view.testLog;
@@ -278,11 +234,8 @@ TEST_F(SessionTest, OnlyProcessedLevelsReachTheWatchAndTheLog) {
 TEST_F(SessionTest, TheClockTicksWhileATestRuns) {
     load(BatteryState::Charging, 0.5f);
     press();
-    at(0.1);
-    EXPECT_EQ(view.clockText, "00:00:00");
     at(3600.05);
     EXPECT_EQ(view.clockText, "01:00:00");
-    EXPECT_EQ(session.testTime(), 3600);
     EXPECT_EQ(view.flashes, static_cast<int>(3600.05 / 0.7));
     press();
     const int flashes = view.flashes;
