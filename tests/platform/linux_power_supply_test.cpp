@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/linux/sysfs_model_source.h"
+#include "platform/sim/virtual_time.h"
 #include "support/temp_dir.h"
 
 namespace voltaro {
@@ -19,38 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Events = std::vector<std::string>;
-
-struct FakeTimer final : Timer {
-    void invalidate() override { valid = false; }
-    bool isValid() const override { return valid; }
-    bool valid = true;
-};
-
-// Keeps the poll timers so that a test fires them by hand instead of waiting.
-struct FakeLoop final : MainLoop {
-    AbsoluteTime now() const override { return 0.0; }
-    void post(Task task) override { task(); }
-    std::shared_ptr<Timer> scheduleRepeating(double, Task task) override {
-        timers.push_back({std::make_shared<FakeTimer>(), std::move(task)});
-        return timers.back().first;
-    }
-    std::shared_ptr<Timer> scheduleOnce(double, Task) override { return nullptr; }
-    void run() override {}
-    void quit() override {}
-    void beginExternalWork() override {}
-    void endExternalWork() override {}
-
-    void tick() {
-        for (size_t i = 0; i < timers.size(); ++i) {
-            if (timers[i].first->valid) timers[i].second();
-        }
-    }
-    long liveTimers() const {
-        return std::count_if(timers.begin(), timers.end(), [](auto& t) { return t.first->valid; });
-    }
-
-    std::vector<std::pair<std::shared_ptr<FakeTimer>, Task>> timers;
-};
 
 class SysfsTree : public ::testing::Test {
 protected:
@@ -104,9 +72,14 @@ protected:
         return supply;
     }
     Events takeEvents() { return std::exchange(events_, {}); }
+    // The events of `times` polls.
+    Events poll(int times = 1) {
+        loop_.advanceBy(times * LinuxPowerSupply::kPollInterval);
+        return takeEvents();
+    }
 
     testing::TempDir dir_;
-    FakeLoop loop_;
+    VirtualTime loop_;
     std::optional<LinuxPowerSupply> supply_;
     Events events_;
 };
@@ -199,67 +172,54 @@ TEST_F(SysfsTree, WithoutBatteryReportsUnknown) {
 TEST_F(SysfsTree, RaisesEventsOnlyOnChange) {
     addExternal("AC", "Mains", "0");
     LinuxPowerSupply& supply = monitored();
-    supply.setMonitoringEnabled(true);
-    ASSERT_EQ(loop_.liveTimers(), 1);
-    loop_.tick();
-    EXPECT_TRUE(takeEvents().empty()) << "the values at start are the baseline";
+    EXPECT_TRUE(poll().empty()) << "the values at start are the baseline";
 
     set("BAT0", "capacity", "41");
     EXPECT_FLOAT_EQ(supply.level(), 0.40f) << "values change with the poll, not before";
-    loop_.tick();
-    loop_.tick();
-    EXPECT_EQ(takeEvents(), Events{"level 41"});
+    EXPECT_EQ(poll(2), Events{"level 41"});
 
     // Both change: the state event comes first and already sees the new level.
     set("BAT0", "status", "Full");
     set("BAT0", "capacity", "100");
-    loop_.tick();
-    EXPECT_EQ(takeEvents(), (Events{"state full@100", "level 100"}));
+    EXPECT_EQ(poll(), (Events{"state full@100", "level 100"}));
 
     // "Not charging" follows the charger while the battery's own files stay the same.
     set("BAT0", "status", "Not charging");
     set("AC", "online", "1");
-    loop_.tick();
+    EXPECT_EQ(poll(), Events{"state charging@100"});
     set("AC", "online", "0");
-    loop_.tick();
     set("BAT0", "capacity", "junk");
     set("BAT0", "power_now", "20000000");
-    loop_.tick();
-    EXPECT_EQ(takeEvents(),
-              (Events{"state charging@100", "state unplugged@100", "level -100", "power 20"}));
+    EXPECT_EQ(poll(), (Events{"state unplugged@-100", "level -100", "power 20"}));
 }
 
 TEST_F(SysfsTree, FollowsBatteryAwayAndBack) {
-    LinuxPowerSupply& supply = monitored();
     set("BAT0", "power_now", "20000000");
-    loop_.tick();
-    takeEvents();
+    LinuxPowerSupply& supply = monitored();
     remove("class/power_supply/BAT0");
-    loop_.tick();
-    loop_.tick();
-    EXPECT_EQ(takeEvents(), (Events{"state unknown@-100", "level -100", "power -1"}));
+    EXPECT_EQ(poll(2), (Events{"state unknown@-100", "level -100", "power -1"}));
 
     addBattery("BAT1", "75", "Charging");
-    loop_.tick();
-    EXPECT_EQ(takeEvents(), (Events{"state charging@75", "level 75"}));
+    EXPECT_EQ(poll(), (Events{"state charging@75", "level 75"}));
     EXPECT_EQ(supply.supplyName(), "BAT1");
 
     // A named supply is waited for under its name.
     auto named = source("BAT0");
     named.setMonitoringEnabled(true);
     addBattery("BAT0", "10", "Discharging");
-    loop_.tick();
+    poll();
     EXPECT_FLOAT_EQ(named.level(), 0.10f);
     EXPECT_EQ(supply.supplyName(), "BAT0") << "the automatic choice moves to the first battery";
 }
 
+// The virtual loop's run() returns only once no timer is left.
 TEST_F(SysfsTree, StopsPollingWhenMonitoringIsOff) {
     LinuxPowerSupply& supply = monitored();
+    supply.setMonitoringEnabled(true);
     supply.setMonitoringEnabled(false);
-    EXPECT_EQ(loop_.liveTimers(), 0);
+    loop_.run();
     set("BAT0", "capacity", "55");
-    loop_.tick();
-    EXPECT_TRUE(takeEvents().empty());
+    EXPECT_TRUE(poll().empty());
     EXPECT_FLOAT_EQ(supply.level(), 0.55f) << "without monitoring every call reads afresh";
 
     // A listener may turn monitoring off; the pending level event is then dropped.
@@ -267,13 +227,12 @@ TEST_F(SysfsTree, StopsPollingWhenMonitoringIsOff) {
     supply.setMonitoringEnabled(true);
     set("BAT0", "status", "Charging");
     set("BAT0", "capacity", "56");
-    loop_.tick();
-    EXPECT_EQ(takeEvents(), Events{"state charging@56"});
-    EXPECT_EQ(loop_.liveTimers(), 0);
+    EXPECT_EQ(poll(), Events{"state charging@56"});
+    loop_.run();
 
     supply.setMonitoringEnabled(true);
     supply_.reset();
-    EXPECT_EQ(loop_.liveTimers(), 0) << "a destroyed source leaves no timer behind";
+    loop_.run();  // a destroyed source leaves no timer behind
 }
 
 TEST_F(SysfsTree, ReportedPowerIsTheKernelsOwnFigure) {
