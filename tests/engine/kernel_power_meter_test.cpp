@@ -31,19 +31,10 @@ TEST(KernelPowerMeter, AveragesOverTimeAndLeavesOutStretchesWithoutAFigure) {
     EXPECT_NEAR(meter.averageBetween(105, 115).value_or(-1), 20.0, 1e-9);
     // The gap counts for nothing: 20 s at 10 W and 20 s at 40 W.
     EXPECT_NEAR(meter.averageBetween(110, 180).value_or(-1), 25.0, 1e-9);
-    EXPECT_EQ(meter.averageBetween(130, 160), std::nullopt);
+    EXPECT_EQ(meter.averageBetween(130, 160), std::nullopt) << "a window without a figure";
     EXPECT_EQ(meter.averageBetween(120, 120), std::nullopt);
     EXPECT_EQ(meter.averageBetween(150, 50), std::nullopt) << "a window that runs backwards";
     EXPECT_NEAR(meter.averageBetween(0, 101).value_or(-1), 30.0, 1e-9) << "nothing before 100";
-}
-
-TEST(KernelPowerMeter, ABatteryWithoutAFigureGivesNone) {
-    VirtualTime loop(0.0);
-    testing::FakeBattery battery;
-    const KernelPowerMeter meter(loop, battery);
-    battery.changeLevel(0.6f);
-    loop.advanceTo(100);
-    EXPECT_EQ(meter.averageBetween(0, 100), std::nullopt);
 }
 
 }  // namespace

@@ -131,12 +131,22 @@ TEST_F(SysfsTree, ReadsCapacityAsClampedFraction) {
 
 TEST_F(SysfsTree, ChoosesFirstSystemBatteryOrTheNamedSupply) {
     addExternal("AC", "Mains", "1");
+    addBattery("0-mouse", "90", "Discharging");  // sorts first but is a peripheral's battery
+    set("0-mouse", "scope", "Device");
+    write("class/power_supply/stray-file", "Battery");
+    for (const fs::path& root : {dir_.path(), dir_.path() / "nowhere"}) {
+        const LinuxPowerSupply supply(loop_, Sysfs(root));
+        EXPECT_EQ(supply.level(), kUnknownBatteryLevel) << root;
+        EXPECT_EQ(supply.state(), BatteryState::Unknown) << root;
+        EXPECT_EQ(supply.reportedWatts(), std::nullopt) << root;
+        EXPECT_EQ(LinuxPowerSupply::readDesign(Sysfs(root)), BatteryDesign{}) << root;
+    }
+    EXPECT_TRUE(LinuxPowerSupply::listSupplies(Sysfs(dir_.path() / "nowhere")).empty());
+
+    remove("class/power_supply/stray-file");
     addBattery("BAT1", "20", "Discharging");
     addBattery("BAT0", "30", "Charging");
     set("BAT", "type", "UPS");
-    addBattery("0-mouse", "90", "Discharging");  // sorts first but is a peripheral's battery
-    set("0-mouse", "scope", "Device");
-
     EXPECT_EQ(LinuxPowerSupply::findBattery(sysfs()), "BAT0");
     EXPECT_EQ(source().supplyName(), "BAT0");
     EXPECT_FLOAT_EQ(source().level(), 0.30f);
@@ -152,21 +162,6 @@ TEST_F(SysfsTree, ChoosesFirstSystemBatteryOrTheNamedSupply) {
         EXPECT_EQ(source(bad).supplyName(), std::nullopt) << bad;
         EXPECT_EQ(source(bad).level(), kUnknownBatteryLevel) << bad;
     }
-}
-
-TEST_F(SysfsTree, WithoutBatteryReportsUnknown) {
-    addExternal("AC", "Mains", "1");
-    set("hid-mouse", "type", "Battery");
-    set("hid-mouse", "scope", "Device");
-    write("class/power_supply/stray-file", "Battery");
-    for (const fs::path& root : {dir_.path(), dir_.path() / "nowhere"}) {
-        const LinuxPowerSupply supply(loop_, Sysfs(root));
-        EXPECT_EQ(supply.level(), kUnknownBatteryLevel) << root;
-        EXPECT_EQ(supply.state(), BatteryState::Unknown) << root;
-        EXPECT_EQ(supply.reportedWatts(), std::nullopt) << root;
-        EXPECT_EQ(LinuxPowerSupply::readDesign(Sysfs(root)), BatteryDesign{}) << root;
-    }
-    EXPECT_TRUE(LinuxPowerSupply::listSupplies(Sysfs(dir_.path() / "nowhere")).empty());
 }
 
 TEST_F(SysfsTree, RaisesEventsOnlyOnChange) {
