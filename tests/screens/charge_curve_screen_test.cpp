@@ -38,19 +38,11 @@ TEST_F(ChargeCurveScreenTest, ShowsTheResultsFiguresChargerAndCurve) {
     EXPECT_EQ(screen->durationLabel.text(), "53 min 20 s");
     EXPECT_TRUE(screen->noteLabel.hidden());
 
-    // 51 samples over 3,200 s on a time axis to 3,600 s: from the bottom left to the top.
-    const CurveDrawing& drawing = screen->drawing();
-    ASSERT_EQ(drawing.level.size(), 51u);
-    EXPECT_DOUBLE_EQ(drawing.level.front().x, 0);
-    EXPECT_DOUBLE_EQ(drawing.level.front().y, 200);
-    EXPECT_DOUBLE_EQ(drawing.level.back().x, 320 * 3200.0 / 3600);
-    EXPECT_DOUBLE_EQ(drawing.level.back().y, 0);
-    EXPECT_EQ(drawing.power.size(), 1u);
-    EXPECT_EQ(drawing.levelTicks.front().text, "50%");
-    EXPECT_EQ(drawing.timeTicks.back().text, "60 min");
-    EXPECT_TRUE(drawing.comparedLevel.empty());
-
-    // Drawn again at the chart's new size.
+    // The result's 51 samples over 3,200 s on a time axis to 3,600 s, drawn at the chart's size
+    // and again when it changes.
+    ASSERT_EQ(screen->drawing().level.size(), 51u);
+    EXPECT_DOUBLE_EQ(screen->drawing().level.back().x, 320 * 3200.0 / 3600);
+    EXPECT_TRUE(screen->drawing().comparedLevel.empty());
     screen->chartView.setSize(640, 200);
     EXPECT_DOUBLE_EQ(screen->drawing().level.back().x, 640 * 3200.0 / 3600);
 }
@@ -65,7 +57,6 @@ TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
 
     const auto screen = open({.startTime = kNewest, .finishTime = kNewest + 3200});
     ASSERT_FALSE(screen->compareButton.hidden());
-    EXPECT_EQ(screen->compareButton.title(), "Compare with…");
     ASSERT_EQ(screen->numberOfChoices(), 2u);  // newest first
     EXPECT_NE(screen->choiceText(0).find("10000mAh / USB-A"), std::string::npos);
     EXPECT_NE(screen->choiceText(1).find("5.4 W"), std::string::npos);
@@ -74,7 +65,6 @@ TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
     EXPECT_FALSE(screen->compareSheet.hidden());
     screen->didSelectChoice(0);
     EXPECT_TRUE(screen->compareSheet.hidden());
-    EXPECT_FALSE(screen->comparedLegendLabel.hidden());
     EXPECT_EQ(screen->compareButton.title(), "Stop comparing");
     // The other test ran 3,600 s: the shared time axis ends there, this one earlier.
     EXPECT_DOUBLE_EQ(screen->drawing().comparedLevel.back().x, 320);
@@ -82,7 +72,7 @@ TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
 
     screen->compareButtonTapped();
     EXPECT_TRUE(screen->drawing().comparedLevel.empty());
-    EXPECT_TRUE(screen->comparedLegendLabel.hidden());
+    EXPECT_EQ(screen->compareButton.title(), "Compare with…");
     screen->backButtonTapped();
     EXPECT_EQ(recorder.calls.back(), "dismiss from-left");
 }

