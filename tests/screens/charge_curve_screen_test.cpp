@@ -32,9 +32,7 @@ TEST_F(ChargeCurveScreenTest, ShowsTheResultsFiguresChargerAndCurve) {
     const auto screen = open({.startTime = kNewest, .finishTime = kNewest + 3200});
     EXPECT_EQ(screen->titleLabel.text(), "18W / USB-C");
     EXPECT_EQ(screen->wattLabel.text(), "7.6 W");
-    EXPECT_EQ(screen->mahLabel.text(), "25.3 mAh/min");
     EXPECT_EQ(screen->timeLabel.text(), "64 s");
-    EXPECT_EQ(screen->levelsLabel.text(), "50% to 100%");
     EXPECT_EQ(screen->durationLabel.text(), "53 min 20 s");
     EXPECT_TRUE(screen->noteLabel.hidden());
 

@@ -92,23 +92,16 @@ TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGap) {
     EXPECT_EQ(chargerSelection().watt, 0);
 }
 
-TEST_F(ChargerSetupTest, QuickPicksToggleAndTheKindCannotBeDeselected) {
+// A second tap lets a quick pick go, not the kind. A power bank shows capacities for watt
+// ratings; choosing a capacity replaces the watt rating, not the other way round.
+TEST_F(ChargerSetupTest, QuickPicksToggleAndThePowerBankKindShowsTheCapacityRow) {
     open();
     setup.wattButtonTapped(2);
     setup.wattButtonTapped(3);
     EXPECT_EQ(watts(), (Texts{"5", "12", "[18]"}));
-    setup.wattButtonTapped(3);
-    EXPECT_EQ(watts(), (Texts{"5", "12", "18"}));
-    setup.typeButtonTapped(3);
-    setup.typeButtonTapped(3);
-    EXPECT_EQ(types(), (Texts{"Wall Charger", "Power Bank", "[Car Charger]"}));
-}
-
-// A power bank shows capacities for watt ratings; a capacity replaces the watt rating, not back.
-TEST_F(ChargerSetupTest, ThePowerBankKindShowsTheCapacityRow) {
-    open();
-    setup.wattButtonTapped(3);
     setup.typeButtonTapped(2);
+    setup.typeButtonTapped(2);
+    EXPECT_EQ(types(), (Texts{"Wall Charger", "[Power Bank]", "Car Charger"}));
     EXPECT_TRUE(setup.wattView.hidden());
     EXPECT_FALSE(setup.ampView.hidden());
     EXPECT_EQ(setup.typeLabel.text(), localized("typeLabelTextAmp"));
@@ -119,6 +112,8 @@ TEST_F(ChargerSetupTest, ThePowerBankKindShowsTheCapacityRow) {
     EXPECT_TRUE(setup.ampView.hidden());
     setup.wattButtonTapped(1);
     EXPECT_EQ(chargerSelection(), (ChargerSelection{3, 0, 5, 0, 10000}));
+    setup.wattButtonTapped(1);
+    EXPECT_EQ(watts(), (Texts{"5", "12", "18"}));
 }
 
 TEST_F(ChargerSetupTest, SavingNothingAsksForMoreAndStoresNothing) {

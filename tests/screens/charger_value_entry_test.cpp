@@ -93,8 +93,9 @@ TEST_F(ValueEntryTest, EachKindTakesItsRangeAndAlertsOutsideIt) {
     EXPECT_EQ(quickPicks(preferences, QuickPickKind::Capacity), (Picks{9999999, 5000, 10000}));
 }
 
-// Enter does only what the save button could; an alert leaves the text and the quick picks.
-TEST_F(ValueEntryTest, EnterSavesOnlyWhenTheButtonCouldAndAnAlertKeepsTheText) {
+// Enter does only what the save button could; an alert leaves the text and the quick picks, and
+// going back stores nothing either.
+TEST_F(ValueEntryTest, EnterSavesOnlyWhenTheButtonCouldAndAnAlertOrBackStoresNothing) {
     setLanguage("zh_TW");  // the alert's button reads "OK" in every language
     AddWattsVC& entry = open(kWatt);
     recorder.calls.clear();
@@ -107,13 +108,7 @@ TEST_F(ValueEntryTest, EnterSavesOnlyWhenTheButtonCouldAndAnAlertKeepsTheText) {
     ASSERT_EQ(recorder.alertButtons.size(), 1u);
     EXPECT_EQ(recorder.alertButtons[0].title, "OK");
     EXPECT_EQ(entry.inputTextField.text(), "250");
-    EXPECT_EQ(lastAddedKind(), AddedKind::Nothing);
-    EXPECT_EQ(quickPicks(preferences, QuickPickKind::Watt), (Picks{5, 12, 18}));
-}
-
-TEST_F(ValueEntryTest, BackStoresNothingAndForgetsTheAddedKind) {
-    AddWattsVC& entry = open(kWatt);
-    lastAddedKind() = AddedKind::Watt;
+    lastAddedKind() = AddedKind::Watt;  // left by an earlier entry
     entry.inputTextField.setText("42");
     entry.backButtonTapped();
     EXPECT_EQ(lastAddedKind(), AddedKind::Nothing);

@@ -68,8 +68,6 @@ TEST_F(MainScreenTest, UnpluggedShowsTheConnectPromptAndTheBadge) {
     battery.changeState(BatteryState::Charging);
     battery.changeState(BatteryState::Unplugged);
     EXPECT_TRUE(screen.PDLabel.hidden());
-    EXPECT_EQ(screen.connectMessageLabel.text(),
-              localized("connectMessageLeft") + "10" + localized("connectMessageRight"));
 }
 
 TEST_F(MainScreenTest, ReadyOffersStartUnlessTheBatteryIsFull) {
@@ -100,8 +98,6 @@ TEST_F(MainScreenTest, TestingShowsTheClockTheInstructionAndAPulse) {
                                "optimalMessageLabel", "connectMessageLabel", "beatLabel",
                                "starView", "PDLabel", "testMessageLabel"}));
     EXPECT_EQ(screen.chargeMessageLabel.text(), localized("startMessageInit"));
-    at(0.1);
-    EXPECT_EQ(screen.timeLabel.text(), "00:00:00");
     // The lightning pulses between two alphas.
     for (const auto& [seconds, alpha] : {std::pair{0.7, 0.4}, {1.4, 1.0}, {2.1, 0.4}}) {
         at(seconds);
@@ -163,7 +159,7 @@ TEST_F(MainScreenTest, SwipeAndButtonOpenTheHistoryDuringATest) {
     EXPECT_TRUE(screen.session().isStart());
 }
 
-TEST_F(MainScreenTest, ShareSavesThePlainPictureAndOffersTheComposedOne) {
+TEST_F(MainScreenTest, ShareSavesThePlainPictureOffersTheComposedOneAndSaysWhatFailed) {
     runOneStepTest();
     recorder.calls.clear();
     const Texts hiddenBefore = hidden();
@@ -184,10 +180,8 @@ TEST_F(MainScreenTest, ShareSavesThePlainPictureAndOffersTheComposedOne) {
     ASSERT_TRUE(recorder.shareClosed);
     recorder.shareClosed();
     EXPECT_EQ(monitorStartTime(), kStart + 500);
-}
 
-TEST_F(MainScreenTest, AShareThatCannotSaveSaysSoOnce) {
-    runOneStepTest();
+    // A picture that cannot be saved, or not even captured, is said once.
     recorder.calls.clear();
     recorder.saveError = "The pictures folder cannot be written.";
     screen.shareButtonClick();
