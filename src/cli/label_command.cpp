@@ -171,8 +171,10 @@ int runLabel(const LabelOptions& options, Environment& env) {
             << '\n';
 
     // Tell the service, and wait a little for it to take the description.
+    const ServiceEndpoints endpoints = ServiceEndpoints::fromConfiguration();
+    if (!isWebAddress(endpoints.charger)) return 0;  // nowhere to send it: nothing to wait for
     CurlHttpClient http(loop);
-    Utility utility(http, ServiceEndpoints::fromConfiguration(),
+    Utility utility(http, endpoints,
                     {[](const std::vector<BrandRecord>& brands) { return saveBrandCatalogue(brands); },
                      [] { return currentLanguageFlag(); },
                      [&preferences] { return vendorIdentifier(preferences); },

@@ -53,5 +53,14 @@ TEST(MeasureProcess, AFailedTestAtAFullRealBatteryEndsTheRun) {
     EXPECT_NE(cli.out().find("Saved to"), std::string::npos) << cli.out();
 }
 
+// With no service address there is nothing to upload a label to, and so nothing to wait for.
+TEST(LabelProcess, EndsAtOnceWhenThereIsNoServiceToTell) {
+    const testing::TempDir home;
+    std::filesystem::copy(data("curve_history"), home.path());
+    ChildProcess cli({VOLTARO_CLI_PATH, "label", "818000000", "--watts", "18", "--data-dir",
+                      home.path().string()});
+    EXPECT_EQ(cli.wait(std::chrono::seconds(5)), 0) << "not done well within the 10 s upload wait";
+}
+
 }  // namespace
 }  // namespace voltaro::cli
