@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "cli_runner.h"
 #include "engine/rate_estimator.h"
 #include "platform/preference_store.h"
@@ -12,7 +10,8 @@
 namespace voltaro::cli {
 namespace {
 
-// What the machine's files, the catalogue and the options make of the device.
+// Which figure wins is the device layer's (tests/device); here, that the machine's files, the
+// model options and the catalogue reach the command, and its JSON names each figure's source.
 TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
     const struct {
         const char* tree;  // recorded in tests/data; empty: a machine that says nothing
@@ -24,17 +23,10 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
             "name": "LENOVO ThinkPad X1 Carbon Gen 9", "nameSource": "dmi", "capacity": 4922,
             "capacitySource": "battery", "nominalVoltage": 11.58, "maxChargingWatts": 100,
             "fastCharge": true})j"},
-        {"sysfs-phone", {}, {}, R"j({"name": "Pine64 PinePhone (1.2)", "nameSource": "devicetree",
-            "capacity": 3000, "capacitySource": "battery", "nominalVoltage": 5.0,
-            "maxChargingWatts": 30})j"},
         {"sysfs-phone", {"--model", "iPhone14,5"}, {}, R"j({"name": "iPhone 13",
             "nameSource": "catalogue", "capacity": 3227, "capacitySource": "catalogue",
             "maxChargingWatts": 27})j"},
-        {"", {"--model", "iPhone9,1"}, {}, R"j({"name": "iPhone 7", "capacity": 1960,
-            "maxChargingWatts": 10, "fastCharge": false})j"},
-        {"", {}, {}, R"j({"nameSource": "uname", "capacity": 2716, "capacitySource": "default",
-            "maxChargingWatts": 30})j"},
-        {"", {}, "Gadget 7", R"j({"nameSource": "option"})j"},
+        {"", {}, "Gadget 7", R"j({"nameSource": "option", "capacitySource": "default"})j"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.figures);
@@ -51,10 +43,9 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
 
 TEST(DeviceCommand, ALaptopIsMeasuredAtItsPacksVoltage) {
     const testing::ScopedEnv tree("VOLTARO_SYSFS_ROOT", data("sysfs-laptop"));
-    const CliRun lines = run({"device"});
-    EXPECT_NE(lines.out.find("Capacity       4922 mAh (from the battery)"), std::string::npos)
-        << lines.out;
-    EXPECT_NE(lines.out.find("Voltage        11.58 V"), std::string::npos) << lines.out;
+    const std::string lines = run({"device"}).out;
+    EXPECT_NE(lines.find("Capacity       4922 mAh (from the battery)"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("Voltage        11.58 V"), std::string::npos) << lines;
 
     // A replayed step of one percent a minute: 49 mAh a minute at 11.58 V.
     const CliRun measured =
