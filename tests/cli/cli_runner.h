@@ -78,6 +78,11 @@ inline std::string data(const std::string& name) {
     return std::string(VOLTARO_TEST_DATA_DIR) + "/" + name;
 }
 
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
 // A script file in a fresh temporary directory.
 class ScriptFile {
 public:

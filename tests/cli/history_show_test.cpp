@@ -9,11 +9,6 @@ namespace {
 
 const std::string kFixture = data("curve_history");
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 TEST(HistoryShow, DrawsTheCurveToTheTerminalsWidth) {
     const CliRun shown = run({"history", "show", "1", "--data-dir", kFixture}, "", 100);
     ASSERT_EQ(shown.status, 0) << shown.err;
