@@ -30,20 +30,6 @@ protected:
     testing::RecordingWatchChannel channel;
 };
 
-TEST_F(WatchLinkTest, TheMessageFollowsTheDeviceAsItIsNow) {
-    // The state is "0" only while unplugged.
-    const std::tuple<BatteryState, float, json> cases[] = {
-        {BatteryState::Charging, 0.8f, message("80", "1")},
-        {BatteryState::Full, 1.0f, message("100", "1")},
-        {BatteryState::Unplugged, 0.42f, message("42", "0")},
-        {BatteryState::Unknown, 0.05f, message("5", "1")},
-    };
-    for (const auto& [state, level, expected] : cases) {
-        battery.set(state, level);
-        EXPECT_EQ(batteryMessage(device), expected);
-    }
-}
-
 TEST(BatteryMessage, TheLevelIsTruncatedAndNeverNegative) {
     const std::pair<float, const char*> cases[] = {
         {0.576f, "57"},
@@ -80,13 +66,19 @@ TEST_F(WatchLinkTest, PushesOnlyToAPairedWatchThatHasTheApplication) {
 TEST_F(WatchLinkTest, AnswersAnyMessageWithTheBatteryOfThatMoment) {
     const WatchLink link(channel, device);
     ASSERT_TRUE(channel.handler);
-    std::vector<json> replies;
-    const auto reply = [&](const json& r) { replies.push_back(r); };
-    battery.set(BatteryState::Charging, 0.8f);
-    channel.handler(json::object(), reply);
-    battery.set(BatteryState::Unplugged, 0.3f);
-    channel.handler(nullptr, reply);
-    EXPECT_EQ(replies, (std::vector<json>{message("80", "1"), message("30", "0")}));
+    // The state is "0" only while unplugged.
+    const std::tuple<BatteryState, float, json, json> cases[] = {
+        {BatteryState::Charging, 0.8f, json::object(), message("80", "1")},
+        {BatteryState::Full, 1.0f, {{"anything", 1}}, message("100", "1")},
+        {BatteryState::Unplugged, 0.42f, nullptr, message("42", "0")},
+        {BatteryState::Unknown, 0.05f, "text", message("5", "1")},
+    };
+    for (const auto& [state, level, asked, expected] : cases) {
+        battery.set(state, level);
+        std::vector<json> replies;
+        channel.handler(asked, [&](const json& r) { replies.push_back(r); });
+        EXPECT_EQ(replies, std::vector<json>{expected}) << asked;
+    }
 }
 
 }  // namespace
