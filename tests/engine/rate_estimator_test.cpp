@@ -36,7 +36,6 @@ TEST(RateArithmetic, PowerFromTheWholeWindow) {
         {"one step a minute", window({{51, 0}, {52, 60}}), 2716, 30, 5, 60, 27, "8.1"},
         // 12.15 W in single precision lies just below the half.
         {"single precision", window({{51, 0}, {52, 40}, {53, 80}}), 2716, 18, 5, 40, 40.5, "12.1"},
-        {"capped at the model", window({{20, 0}, {22, 30}}), 4352, 27, 5, 30, 172, "27.0"},
         {"18.6 W: whole watts within 18", window({{50, 0}, {51, 30}}), 3100, 18, 5, 30, 62, "18.6"},
         {"19.2 W: capped at 18", window({{50, 0}, {51, 30}}), 3200, 18, 5, 30, 64, "18.0"},
         {"jump", window({{51, 100}, {53, 50}}), 2716, 30, 5, -50, -64.8, "-19.4"},
