@@ -25,26 +25,6 @@ std::string errorOf(const std::string& text) {
     return "";
 }
 
-TEST(SessionScript, LeadingStateAndLevelLinesSetTheStartingBattery) {
-    const SessionScript script = parse(
-        "# a charge from 50 %\n"
-        "0,state,charging\n"
-        "\n"
-        "0, level, 0.50   # spaces are fine\n"
-        "0,start\n"
-        "0,level,0.5\n"
-        "12.5,level,0.51\n"
-        "70,stop\n"
-        "71,appear\n");
-    EXPECT_EQ(script.initialState, BatteryState::Charging);
-    EXPECT_FLOAT_EQ(script.initialLevel, 0.5f);
-    ASSERT_EQ(script.events.size(), 5u);
-    EXPECT_EQ(script.events[1].kind, ScriptEvent::Kind::Level);  // after another line: an event
-    EXPECT_EQ(script.events[2].seconds, 12.5);
-    EXPECT_EQ(script.events[2].line, 7);
-    EXPECT_EQ(script.events[4].kind, ScriptEvent::Kind::Appear);
-}
-
 TEST(SessionScript, MalformedLinesNameTheFileAndLine) {
     const std::pair<const char*, const char*> cases[] = {
         {"0,state,charging\nx,level,0.5\n", "test.script:2: the time is not a number of seconds"},
@@ -61,22 +41,39 @@ TEST(SessionScript, MalformedLinesNameTheFileAndLine) {
     EXPECT_THROW(loadSessionScript("/nonexistent/voltaro.script"), ScriptError);
 }
 
+// Leading state and level lines set the starting battery; every later line is an event.
 TEST(ReplayBattery, PlaysEventsAtTheirSecondsAndRepeatsValues) {
+    const SessionScript script = parse(
+        "# a charge from 50 %\n"
+        "0,state,charging\n"
+        "\n"
+        "0, level, 0.50   # spaces are fine\n"
+        "0,start\n"
+        "0,level,0.5\n"
+        "12.5,level,0.51\n"
+        "30,state,charging\n"
+        "71,appear\n");
+    ASSERT_EQ(script.events.size(), 5u);
+    EXPECT_EQ(script.events[2].line, 7);
     VirtualTime loop(500.0);
-    ReplayBattery battery(loop, parse("0,state,charging\n0,level,0.5\n"
-                                      "10,level,0.5\n20,start\n30,state,charging\n"));
+    ReplayBattery battery(loop, script);
     EXPECT_EQ(battery.state(), BatteryState::Charging);
     EXPECT_FLOAT_EQ(battery.level(), 0.5f);
-    std::vector<std::string> seen;
-    battery.onLevelChanged([&] { seen.push_back("level@" + std::to_string(int(loop.now()))); });
-    battery.onStateChanged([&] { seen.push_back("state@" + std::to_string(int(loop.now()))); });
-    battery.onCommand([&](ScriptEvent::Kind) { seen.push_back("start"); });
+    std::vector<std::pair<std::string, double>> seen;
+    const auto note = [&](const char* what) { seen.emplace_back(what, loop.now() - 500); };
+    battery.onLevelChanged([&] { note("level"); });
+    battery.onStateChanged([&] { note("state"); });
+    battery.onCommand([&](ScriptEvent::Kind kind) {
+        note(kind == ScriptEvent::Kind::Start ? "start" : "appear");
+    });
     bool finished = false;
     battery.onFinished([&] { finished = true; });
     battery.setMonitoringEnabled(true);
     battery.play();
     loop.run();
-    EXPECT_EQ(seen, (std::vector<std::string>{"level@510", "start", "state@530"}));
+    const std::vector<std::pair<std::string, double>> expected = {
+        {"start", 0}, {"level", 0}, {"level", 12.5}, {"state", 30}, {"appear", 71}};
+    EXPECT_EQ(seen, expected);
     EXPECT_TRUE(finished);
 }
 
