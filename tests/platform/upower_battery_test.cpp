@@ -39,15 +39,14 @@ protected:
         return battery;
     }
 
-    // Runs the loop until `count` more events were heard; fails after 20 s.
+    // Runs the loop until `count` events were heard; fails after 20 s.
     Events await(size_t count) {
-        awaited_ = events_.size() + count;
         bool late = false;
         const auto deadline = loop_.scheduleOnce(20.0, [&] {
             late = true;
             loop_.quit();
         });
-        if (events_.size() < awaited_) loop_.run();
+        while (events_.size() < count && !late) loop_.run();
         deadline->invalidate();
         EXPECT_FALSE(late) << "waited in vain for " << count << " events";
         return std::exchange(events_, {});
@@ -55,7 +54,7 @@ protected:
 
     void heard(std::string event) {
         events_.push_back(std::move(event));
-        if (events_.size() >= awaited_) loop_.quit();
+        loop_.quit();
     }
 
     testing::PrivateSystemBus bus_;
@@ -63,7 +62,6 @@ protected:
     testing::CountingLoop counted_{loop_};
     std::optional<UPowerBattery> battery_;
     Events events_;
-    size_t awaited_ = 0;
 };
 
 TEST_F(UPowerBatteryTest, FollowsTheDisplayDeviceAndTheServiceThroughSignalsWithoutPolling) {
@@ -138,11 +136,6 @@ TEST_F(UPowerBatteryTest, SaysWhyItCannotBeUsed) {
     auto availability = UPowerBattery::probe();
     EXPECT_FALSE(availability.serviceRunning);
     EXPECT_EQ(availability.problem, "UPower is not running on the system bus");
-    {
-        const UPowerBattery battery(counted_);
-        EXPECT_TRUE(battery.connected());
-        EXPECT_EQ(battery.state(), BatteryState::Unknown);
-    }
 
     bus_.startUPower();
     availability = UPowerBattery::probe();
