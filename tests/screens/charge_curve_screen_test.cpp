@@ -71,8 +71,6 @@ TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
     screen->compareButtonTapped();
     EXPECT_TRUE(screen->drawing().comparedLevel.empty());
     EXPECT_EQ(screen->compareButton.title(), "Compare with…");
-    screen->backButtonTapped();
-    EXPECT_EQ(recorder.calls.back(), "dismiss from-left");
 }
 
 TEST_F(ChargeCurveScreenTest, SaysWhatTheCurveLacks) {

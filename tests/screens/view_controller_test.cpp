@@ -149,16 +149,6 @@ TEST_F(MainScreenTest, AFailedTestShowsTheFailureTexts) {
                                "beatLabel", "starView", "PDLabel", "testMessageLabel"}));
 }
 
-TEST_F(MainScreenTest, SwipeAndButtonOpenTheHistoryDuringATest) {
-    load(BatteryState::Charging, 0.5f);
-    screen.buttonClicked();
-    screen.showResultVC();
-    screen.testResultButtonTapped();
-    EXPECT_EQ(recorder.calls,
-              (Texts{"present TestRecordsVC from-right", "present TestRecordsVC from-right"}));
-    EXPECT_TRUE(screen.session().isStart());
-}
-
 TEST_F(MainScreenTest, ShareSavesThePlainPictureOffersTheComposedOneAndSaysWhatFailed) {
     runOneStepTest();
     recorder.calls.clear();
