@@ -182,7 +182,7 @@ TEST_F(SocketWatchChannelTest, ACompanionThatStopsReadingIsDroppedAndTheRestGoOn
     small.maxPendingOutputBytes = 4096;
     small.socketSendBufferBytes = 4096;
     start(small);
-    RawClient sleepy(channel->socketPath(), 4096);
+    RawClient sleepy(channel->socketPath());
     RawClient awake(channel->socketPath());
     ASSERT_TRUE(sleepy.write("{\"hello\":\"watch\"}\n"));
     ASSERT_TRUE(awake.write("{\"hello\":\"watch\"}\n"));

@@ -25,10 +25,7 @@ inline sockaddr_un unixAddress(const std::string& path) {
 
 class RawClient {
 public:
-    explicit RawClient(const std::string& path, int receiveBufferBytes = 0) {
-        if (receiveBufferBytes > 0) {
-            setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof receiveBufferBytes);
-        }
+    explicit RawClient(const std::string& path) {
         const timeval sendLimit{5, 0};  // a write the application never takes fails, not hangs
         setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
         const sockaddr_un address = unixAddress(path);
