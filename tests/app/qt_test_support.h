@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "platform/qt/named_resources.h"
 #include "platform/qt/qt_navigator.h"
 #include "platform/strings.h"
 #include "store/history.h"
@@ -46,6 +47,25 @@ inline bool waitUntil(const std::function<bool()>& condition,
     return true;
 }
 
+inline QColor namedColor(const char* name) {
+    return qt::NamedResources::color(QLatin1String(name));
+}
+
+// Pixels of `image` in `area` within 40 of `color` on each channel.
+inline int pixelsOf(const QImage& image, QRect area, QColor color) {
+    int count = 0;
+    area = area.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += std::abs(c.red() - color.red()) < 40 &&
+                     std::abs(c.green() - color.green()) < 40 &&
+                     std::abs(c.blue() - color.blue()) < 40;
+        }
+    }
+    return count;
+}
+
 // `root` and every item under it, delegates of lists included.
 inline void collectItems(QQuickItem* root, std::vector<QQuickItem*>& items) {
     if (root == nullptr) return;
@@ -66,12 +86,8 @@ inline TestRecord savedTest(double startTime, double watt = 9, double level = 30
                       {"startlevel", level},
                       {"finishlevel", level + 12},
                       {"userStartlevel", level + 1},
-                      {"userStartTime", startTime + 30},
-                      {"type", 0},
-                      {"brandid", 0},
-                      {"watts", 0},
-                      {"port", 0},
-                      {"capacity", 0}};
+                      {"userStartTime", startTime + 30}};
+    for (const char* key : {"type", "brandid", "watts", "port", "capacity"}) record[key] = 0;
     for (const auto& [key, value] : charger) record[key] = value;
     return record;
 }

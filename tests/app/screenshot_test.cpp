@@ -1,14 +1,10 @@
 // The voltaro executable, run as a user would with --screenshot: its pictures of a replayed
 // test, and its exit codes.
 
-#include <gtest/gtest.h>
-
-#include <QColor>
-#include <QImage>
 #include <QProcess>
-#include <QRect>
-#include <QTemporaryDir>
 #include <cmath>
+
+#include "qt_test_support.h"
 
 namespace {
 
@@ -25,16 +21,8 @@ QRect starArea(int index) {
                  static_cast<int>(13 * kScale) - 2);
 }
 
-// Pixels of the highlight colour ("highlightColor", a warm yellow), as text and stars draw it.
 int highlightPixels(const QImage& image, const QRect& area) {
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            count += c.red() > 200 && c.green() > 150 && c.green() < 230 && c.blue() < 120;
-        }
-    }
-    return count;
+    return voltaro::testing::pixelsOf(image, area, voltaro::testing::namedColor("highlightColor"));
 }
 
 class Screenshot : public ::testing::Test {
