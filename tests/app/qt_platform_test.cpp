@@ -1,18 +1,14 @@
 // The Qt side of the platform layer: loop, animator, adapters, alerts, pictures, share sheet.
 
-#include <gtest/gtest.h>
-
 #include <QEasingCurve>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QQmlPropertyMap>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
 #include <numbers>
-#include <optional>
 #include <thread>
 
 #include "platform/qt/animation_context.h"
@@ -32,17 +28,13 @@
 namespace voltaro::qt {
 namespace {
 
+using testing::pixelsOf;
 using testing::waitUntil;
 
 QImage filledImage(QSize size, QColor color) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(color);
     return image;
-}
-
-bool near(QColor a, QColor b) {
-    return std::abs(a.red() - b.red()) <= 24 && std::abs(a.green() - b.green()) <= 24 &&
-           std::abs(a.blue() - b.blue()) <= 24 && std::abs(a.alpha() - b.alpha()) <= 24;
 }
 
 // A loop a hundred times faster than real time from 1000 s, a folder, and a stand-in for the
@@ -91,19 +83,6 @@ TEST_F(QtPlatform, TimersScheduledByALateTimerCountFromWhenItWasDue) {
     EXPECT_EQ(fired, (std::vector<std::string>{"first", "second, due at 3", "third, due at 10"}));
 }
 
-TEST_F(QtPlatform, AnInvalidatedRepeatingTimerStops) {
-    int ticks = 0;
-    std::shared_ptr<Timer> timer;
-    timer = loop.scheduleRepeating(0.5, [&] {
-        if (++ticks == 3) timer->invalidate();
-    });
-    ASSERT_TRUE(waitUntil([&] { return ticks == 3; }));
-    EXPECT_FALSE(timer->isValid());
-    const double stoppedAt = loop.now();
-    ASSERT_TRUE(waitUntil([&] { return loop.now() > stoppedAt + 2.0; }));
-    EXPECT_EQ(ticks, 3);
-}
-
 TEST_F(QtPlatform, AnimationsCarryTheirScaledDurationAndCurveAndCompleteWhenItHasPassed) {
     AnimationStyle inside;
     animator.animate(2.5, [&] { inside = AnimationContext::current(); });
@@ -147,7 +126,7 @@ TEST_F(QtPlatform, ASpringOvershootsAsFarAsItsDampingRatioAndPushSay) {
 }
 
 // Each outlet of a screen's list shows under its name, through the adapter of its own kind (a
-// label and a table are views too); a table tells of each reload.
+// label and a table are views too); a label tells of each change once, a table of each reload.
 TEST_F(QtPlatform, ScreenOutletsShowByNameThroughTheAdapterOfTheirKind) {
     ui::OutletList list;
     ui::Label title{list, "title"};
@@ -159,32 +138,30 @@ TEST_F(QtPlatform, ScreenOutletsShowByNameThroughTheAdapterOfTheirKind) {
     QStringList names = map.keys();
     names.sort();
     EXPECT_EQ(names, (QStringList{"band", "rows", "title", "top"}));
-    title.setText("Charging");
-    EXPECT_EQ(map.value("title").value<QObject*>()->property("text"), QStringLiteral("Charging"));
+    EXPECT_EQ(outlets.adapter<LabelAdapter>(QStringLiteral("band")), nullptr);
+    EXPECT_EQ(map.value("top").value<QObject*>()->property("constant"), 12.0);
+
+    LabelAdapter* label = outlets.adapter<LabelAdapter>(QStringLiteral("title"));
+    ASSERT_NE(label, nullptr);
+    QSignalSpy text(label, &LabelAdapter::textChanged);
+    QSignalSpy style(label, &LabelAdapter::styleChanged);
+    title.setText("8.1");
+    title.setText("8.1");
+    EXPECT_EQ(text.count(), 1);
+    EXPECT_EQ(map.value("title").value<QObject*>()->property("text"), QStringLiteral("8.1"));
+    title.setStyledText({"Tap <b>Start</b>", 13, 4});
+    EXPECT_EQ(text.count(), 2);
+    EXPECT_EQ(style.count(), 1);
+    EXPECT_TRUE(label->styled());
+    EXPECT_EQ(label->fontSize(), 13);
+    EXPECT_EQ(label->lineSpacing(), 4);
+    EXPECT_EQ(label->text(), QStringLiteral("Tap <b>Start</b>"));
+
     TableAdapter* table = outlets.adapter<TableAdapter>(QStringLiteral("rows"));
     ASSERT_NE(table, nullptr);
     rows.setHidden(true);
     rows.reloadData();
     EXPECT_EQ(table->revision(), 1);
-    EXPECT_EQ(outlets.adapter<LabelAdapter>(QStringLiteral("band")), nullptr);
-    EXPECT_EQ(map.value("top").value<QObject*>()->property("constant"), 12.0);
-}
-
-TEST_F(QtPlatform, LabelChangesReachTheAdapterOnceAndMarkupStaysText) {
-    ui::Label label;
-    LabelAdapter adapter(label);
-    QSignalSpy text(&adapter, &LabelAdapter::textChanged);
-    QSignalSpy style(&adapter, &LabelAdapter::styleChanged);
-    label.setText("8.1");
-    label.setText("8.1");
-    EXPECT_EQ(text.count(), 1);
-    label.setStyledText({"Tap <b>Start</b>", 13, 4});
-    EXPECT_EQ(text.count(), 2);
-    EXPECT_EQ(style.count(), 1);
-    EXPECT_TRUE(adapter.styled());
-    EXPECT_EQ(adapter.fontSize(), 13);
-    EXPECT_EQ(adapter.lineSpacing(), 4);
-    EXPECT_EQ(adapter.text(), QStringLiteral("Tap <b>Start</b>"));
 }
 
 TEST_F(QtPlatform, AnAdaptersAnimationArrivesBeforeTheValue) {
@@ -273,7 +250,7 @@ TEST_F(QtPlatform, AlertsShowOneAtATimeAndRunTheTappedButton) {
 
 TEST_F(QtPlatform, ACaptureComposesTheOverlayAtScaleTwo) {
     QtScreenCapture capture;
-    const QtImage base(filledImage(QSize(300, 400), QColor(0, 0, 255)));
+    const QtImage base(filledImage(QSize(300, 400), Qt::blue));
     const ui::Rect frame{20, 317, 132, 63};
     const std::shared_ptr<ui::Image> composed = capture.compose(base, "QRcode", frame, 2.0);
     ASSERT_NE(composed, nullptr);
@@ -283,9 +260,9 @@ TEST_F(QtPlatform, ACaptureComposesTheOverlayAtScaleTwo) {
     const QImage& image = static_cast<const QtImage&>(*composed).image();
     EXPECT_EQ(image.size(), QSize(600, 800));
     // The card's white margin just inside its left edge, the base elsewhere.
-    EXPECT_TRUE(near(image.pixelColor(2 * 22, 2 * (317 + 31)), Qt::white));
-    EXPECT_TRUE(near(image.pixelColor(2 * 18, 2 * (317 + 31)), QColor(0, 0, 255)));
-    EXPECT_TRUE(near(image.pixelColor(2 * 100, 2 * 100), QColor(0, 0, 255)));
+    EXPECT_EQ(pixelsOf(image, QRect(2 * 22, 2 * (317 + 31), 1, 1), Qt::white), 1);
+    EXPECT_EQ(pixelsOf(image, QRect(2 * 18, 2 * (317 + 31), 1, 1), Qt::blue), 1);
+    EXPECT_EQ(pixelsOf(image, QRect(2 * 100, 2 * 100, 1, 1), Qt::blue), 1);
     EXPECT_EQ(capture.compose(base, "noSuchImage", frame, 2.0), nullptr);
 }
 
@@ -303,15 +280,12 @@ TEST_F(QtPlatform, ThePhotoAlbumReportsAFolderItCannotMake) {
 
 TEST_F(QtPlatform, TheShareSheetSavesAsksBeforeReplacingOpensAndCloses) {
     QtShareSheet sheet(opener);
-    QSignalSpy showing(&sheet, &QtShareSheet::showingChanged);
     int closed = 0;
     sheet.share(std::make_shared<QtImage>(filledImage(QSize(30, 20), Qt::green)),
                 [&] { ++closed; });
     EXPECT_TRUE(sheet.showing());
-    EXPECT_EQ(showing.count(), 1);
     ASSERT_TRUE(sheet.previewUrl().isLocalFile());
     EXPECT_EQ(QImage(sheet.previewUrl().toLocalFile()).size(), QSize(30, 20));
-    EXPECT_TRUE(sheet.suggestedPath().endsWith(QStringLiteral(".png")));
 
     const QString target = folder.filePath(QStringLiteral("result.png"));
     EXPECT_TRUE(sheet.saveAs(target));
