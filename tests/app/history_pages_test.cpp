@@ -12,13 +12,14 @@
 #include "app/curve_screens.h"
 #include "app/history_screens.h"
 #include "platform/curl/local_http_server.h"
-#include "platform/qt/named_resources.h"
 #include "qt_test_support.h"
 #include "store/brand_catalogue.h"
 
 namespace voltaro::app {
 namespace {
 
+using testing::namedColor;
+using testing::pixelsOf;
 using testing::savedTest;
 using testing::waitUntil;
 
@@ -43,25 +44,6 @@ public:
 public slots:
     void open(const QUrl& url) { urls.push_back(url); }
 };
-
-QColor namedColor(const char* name) {
-    return qt::NamedResources::color(QLatin1String(name));
-}
-
-// Pixels of `image` in `area` within 40 of `color` on each channel.
-int pixelsOf(const QImage& image, QRect area, QColor color) {
-    int count = 0;
-    area = area.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            count += std::abs(c.red() - color.red()) < 40 &&
-                     std::abs(c.green() - color.green()) < 40 &&
-                     std::abs(c.blue() - color.blue()) < 40;
-        }
-    }
-    return count;
-}
 
 // The buttons of the window as a screen reader finds them.
 void collectButtons(QAccessibleInterface* node, std::vector<QAccessibleInterface*>& buttons) {
@@ -132,12 +114,10 @@ TEST_F(HistoryPages, ACardShowsBrandsAsTextInTheScreensColoursAndMetrics) {
     const std::vector<QQuickItem*> brands = textsShowing(QStringLiteral("<b>Volt</b>"));
     ASSERT_EQ(brands.size(), 1u);
     EXPECT_EQ(brands[0]->property("textFormat").toInt(), static_cast<int>(Qt::PlainText));
-    const std::vector<QQuickItem*> highlighted = textsShowing(QStringLiteral("12.3w"));
-    const std::vector<QQuickItem*> plain = textsShowing(QStringLiteral("20.5w"));
-    ASSERT_EQ(highlighted.size(), 1u);
-    ASSERT_EQ(plain.size(), 1u);
-    EXPECT_EQ(highlighted[0]->property("color").value<QColor>(), namedColor("highlightColor"));
-    EXPECT_EQ(plain[0]->property("color").value<QColor>(), namedColor("textBrightColor"));
+    EXPECT_EQ(textsShowing(QStringLiteral("12.3w")).at(0)->property("color").value<QColor>(),
+              namedColor("highlightColor"));
+    EXPECT_EQ(textsShowing(QStringLiteral("20.5w")).at(0)->property("color").value<QColor>(),
+              namedColor("textBrightColor"));
 
     // A header of 50, two rows of 70 each holding a cell of 60, a footer of 1; corners of 10.
     const std::vector<QQuickItem*> card = cards();
@@ -171,7 +151,7 @@ TEST_F(HistoryPages, DraggingTheListShrinksTheTitleAndDraggingBackRestoresIt) {
     EXPECT_EQ(controller.topConstraint.constant(), 60);
 }
 
-TEST_F(HistoryPages, ATapOnAHeaderOpensTheChargersOfItsTestAndARightSwipeGoesBack) {
+TEST_F(HistoryPages, ATapOnAHeaderOpensTheChargersOfItsTestRateTheRatingPageARightSwipeGoesBack) {
     launchHistory({savedTest(700000000), savedTest(700090000.5)}, 2);
     std::optional<double> openedFor;
     app_->navigator().registerScreen("ChargerListVC", [&](const ui::ScreenArguments& arguments) {
@@ -183,6 +163,9 @@ TEST_F(HistoryPages, ATapOnAHeaderOpensTheChargersOfItsTestAndARightSwipeGoesBac
     ASSERT_TRUE(waitUntil([&] { return settledOn("ChargerListVC"); }));
     app_->navigator().dismiss(ui::Transition::SlideFromLeft);
     ASSERT_TRUE(waitUntil([&] { return settledOn("TestRecordsVC"); }));
+    const OpenedUrls opened;
+    tap(first(QStringLiteral("rateButton")));
+    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl(QStringLiteral(VOLTARO_HOME_URL))});
     drag(cards()[0]->mapToScene(QPointF(40, cards()[0]->height() - 20)).toPoint(), QPoint(220, 0));
     ASSERT_TRUE(waitUntil([&] { return settledOn("ViewController"); }));
 }
@@ -304,21 +287,11 @@ TEST_F(HistoryPages, ALongPressOnAResultOpensItsCurveATapDoesNot) {
     EXPECT_EQ(curve->controller().titleLabel.text(), "10000mAh / USB-A");
 }
 
-TEST_F(HistoryPages, RateOpensTheRatingPage) {
-    OpenedUrls opened;
-    launchHistory({});
-    tap(first(QStringLiteral("rateButton")));
-    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl(QStringLiteral(VOLTARO_HOME_URL))});
-}
-
 // The feedback tests run twice: with the web engine as installed, and with VOLTARO_NO_WEB_ENGINE
 // hiding it.
-bool webEngineHidden() {
-    return qEnvironmentVariableIsSet("VOLTARO_NO_WEB_ENGINE");
-}
-
 TEST_F(HistoryPages, TheFeedbackPageEmbedsTheFormWhereTheWebEngineIsInstalled) {
-    if (webEngineHidden()) GTEST_SKIP() << "the web engine is hidden in this run";
+    if (qEnvironmentVariableIsSet("VOLTARO_NO_WEB_ENGINE"))
+        GTEST_SKIP() << "the web engine is hidden in this run";
     if (!QDir(QLibraryInfo::path(QLibraryInfo::QmlImportsPath))
              .exists(QStringLiteral("QtWebEngine/qmldir"))) {
         GTEST_SKIP() << "qml6-module-qtwebengine is not installed";
@@ -352,7 +325,8 @@ TEST_F(HistoryPages, TheFeedbackPageEmbedsTheFormWhereTheWebEngineIsInstalled) {
 }
 
 TEST_F(HistoryPages, TheFeedbackPageOffersTheBrowserWhereTheWebEngineIsMissing) {
-    if (!webEngineHidden()) GTEST_SKIP() << "the web engine is not hidden in this run";
+    if (!qEnvironmentVariableIsSet("VOLTARO_NO_WEB_ENGINE"))
+        GTEST_SKIP() << "the web engine is not hidden in this run";
     OpenedUrls opened;
     launchHistory({});
     FeedbackVCScreen* feedback = openFeedback();
