@@ -107,8 +107,6 @@ TEST_F(UtilityTest, ABrandListReplyReplacesTheCatalogueWhenItIsAnArray) {
              {"brand_id":9,"brand_name_en":"Kept","brand_name_cn":"K"}])",
          Brands{brand("9", "Kept", "K")}},
         {R"({"brand_id":12,"brand_name_en":"A","brand_name_cn":"B"})", std::nullopt},
-        {"{}", std::nullopt},
-        {"\"[]\"", std::nullopt},
         {"12", std::nullopt},
         {"<html>[]</html>", std::nullopt}};
     for (const auto& [reply, expected] : cases) {
@@ -130,15 +128,11 @@ TEST_F(UtilityTest, TheResultReplysTextIsTheMemberOfTheUsersLanguage) {
         {"2", texts, "X"},
         {"3", texts, std::nullopt},
         {"4", texts, "J"},
-        {"5", texts, std::nullopt},
         {"01", texts, std::nullopt},
         {"3", R"({"content":"Hi","content_tr":"T"})", "T"},
         {"1", R"({"content":2.5})", "2.5"},
-        {"1", R"({"content":false})", "false"},
         {"1", R"({"content":null})", ""},
-        {"1", R"({"content":{"a":1}})", ""},
         {"1", R"({"content_cn":"X"})", std::nullopt},
-        {"1", R"(["content"])", std::nullopt},
         {"1", "\"Hi\"", std::nullopt}};
     for (const auto& [flag, reply, text] : cases) {
         SCOPED_TRACE(std::string(flag) + " " + reply);
