@@ -71,10 +71,7 @@ TEST_F(StoreTest, UnreadableFilesLoadEmptyAndAreKeptAsideOnTheNextSave) {
     const std::string head = "<plist><dict><key>brandInfo</key><array><dict><key>n</key>";
     std::string deep = "<plist version=\"1.0\"><dict><key>brandInfo</key>";
     for (int i = 0; i < 1000000; ++i) deep += "<array>";
-    const std::string cases[] = {"not a property list",
-                                 "<plist><dict><key>other</key><array/></dict></plist>",
-                                 head + "<integer>7</integer></dict></array></dict></plist>",
-                                 head + "<string>cut short",
+    const std::string cases[] = {"not a property list", head + "<string>cut short",
                                  head + "<string>a&#0;b</string></dict></array></dict></plist>",
                                  head + "<string>a\0b</string></dict></array></dict></plist>"s,
                                  deep};
