@@ -1,12 +1,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,25 +51,6 @@ protected:
             if (entry.path().filename().string().starts_with(prefix)) found.push_back(entry);
         }
         return found;
-    }
-
-    // Runs `work` in `count` child processes at once; true when every child exited with 0.
-    static bool inChildProcesses(int count, const std::function<void(int child)>& work) {
-        std::vector<pid_t> children;
-        for (int i = 0; i < count; ++i) {
-            children.push_back(::fork());
-            if (children.back() == 0) {
-                work(i);
-                ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-            }
-        }
-        bool allPassed = true;
-        for (const pid_t pid : children) {
-            int status = 0;
-            allPassed &=
-                ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        return allPassed;
     }
 
     std::vector<std::string> logLines;
