@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <future>
 #include <optional>
@@ -14,8 +20,8 @@
 
 #include "platform/curl/run_until.h"
 #include "platform/socket/watch_companion.h"
-#include "platform/socket/watch_test_support.h"
 #include "platform/system_main_loop.h"
+#include "support/log_capture.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -24,8 +30,65 @@ namespace {
 
 using namespace std::chrono_literals;
 using nlohmann::json;
-using testing::RawClient;
 using testing::runUntil;
+
+sockaddr_un unixAddress(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    return address;
+}
+
+// A companion speaking the line protocol by hand, without threads.
+class RawClient {
+public:
+    explicit RawClient(const std::string& path) {
+        const timeval sendLimit{5, 0};  // a write the application never takes fails, not hangs
+        setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+        const sockaddr_un address = unixAddress(path);
+        connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawClient() { close(fd_); }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return connected_; }
+
+    bool write(const std::string& bytes) {
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t sent = send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (sent <= 0) return false;
+            done += static_cast<std::size_t>(sent);
+        }
+        return true;
+    }
+
+    std::optional<std::string> nextLine() {
+        closed();
+        const std::size_t newline = received_.find('\n');
+        if (newline == std::string::npos) return std::nullopt;
+        std::string line = received_.substr(0, newline);
+        received_.erase(0, newline + 1);
+        return line;
+    }
+
+    // Takes in whatever arrived; true once the application closed the link.
+    bool closed() {
+        char buffer[4096];
+        ssize_t got;
+        while ((got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
+            received_.append(buffer, static_cast<std::size_t>(got));
+        }
+        closed_ = closed_ || got == 0 || (errno != EAGAIN && errno != EINTR);
+        return closed_;
+    }
+
+private:
+    int fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool connected_ = false;
+    bool closed_ = false;
+    std::string received_;
+};
 
 mode_t modeOf(const std::string& path) {
     struct stat status {};
@@ -100,7 +163,7 @@ TEST_F(SocketWatchChannelTest, TheSocketIsTheUsersAloneAndOnlyAStaleOneIsReplace
 
     // A socket file nobody listens on, as a crashed run leaves it.
     const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
-    const sockaddr_un address = testing::unixAddress(path);
+    const sockaddr_un address = unixAddress(path);
     ASSERT_EQ(bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     close(stale);
     start(settings());
