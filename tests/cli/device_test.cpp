@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "cli_runner.h"
-#include "engine/rate_estimator.h"
 #include "platform/preference_store.h"
 #include "support/json_expect.h"
 #include "support/private_system_bus.h"
@@ -39,27 +38,10 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
         ASSERT_EQ(r.status, 0) << r.err;
         testing::expectJsonHolds(r.json(), c.figures);
     }
-}
-
-TEST(DeviceCommand, ALaptopIsMeasuredAtItsPacksVoltage) {
     const testing::ScopedEnv tree("VOLTARO_SYSFS_ROOT", data("sysfs-laptop"));
     const std::string lines = run({"device"}).out;
     EXPECT_NE(lines.find("Capacity       4922 mAh (from the battery)"), std::string::npos) << lines;
     EXPECT_NE(lines.find("Voltage        11.58 V"), std::string::npos) << lines;
-
-    // A replayed step of one percent a minute: 49 mAh a minute at 11.58 V.
-    const CliRun measured =
-        run({"measure", "--battery", "replay:" + data("one_step_in_a_minute.script"), "--instant",
-             "--json"});
-    ASSERT_EQ(measured.status, kExitResult) << measured.err;
-    RateResult expected;
-    SampleWindow window;
-    window.append(51, 0);
-    window.append(52, 60);
-    ASSERT_TRUE(computeResult(window, 4922, 100, expected, 11.58f));
-    EXPECT_EQ(measured.json()["watt"].get<double>(), expected.totalWatt);
-    EXPECT_EQ(measured.json()["amp"].get<double>(), 49.0);
-    EXPECT_TRUE(measured.json()["kernelWatts"].is_null()) << "a replay has no kernel figure";
 }
 
 TEST(DeviceCommand, TheUsersFiguresComeFromOptionsOrTheSettingsFile) {

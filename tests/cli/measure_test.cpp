@@ -20,7 +20,8 @@ TEST(MeasureReplay, EachRunEndsWithItsResultsStatus) {
         std::string battery;  // a script in tests/data, a script's text or "sim"
         std::vector<std::string> options;
         int status;
-        const char* figures;  // what the JSON holds
+        const char* figures;         // what the JSON holds
+        const char* tree = nullptr;  // a machine recorded in tests/data
     } cases[] = {
         {"one_step_in_a_minute",
          {"--model", "x86_64", "--clock-start", "1000"},
@@ -28,6 +29,8 @@ TEST(MeasureReplay, EachRunEndsWithItsResultsStatus) {
          R"({"failed": false, "watt": 8.1, "amp": 27, "averageTime": 60, "min": 60, "startlevel": 51,
              "finishlevel": 52, "starttime": 1010, "finishtime": 1070, "userStartTime": 1010,
              "userStartlevel": 51, "levelList": [51, 52], "stars": [13, 4.55]})"},
+        // A laptop's pack: 49 mAh a minute at 11.58 V is 49 × 60 / 1000 × 11.58 W.
+        {"one_step_in_a_minute", {}, kExitResult, R"({"watt": 34.0452})", "sysfs-laptop"},
         {"jump_past_placeholder", {}, kExitNoResult, R"({"failed": true})"},
         {"charge_to_full", {"--model", "x86_64"}, kExitResult, R"({"finishlevel": 100})"},
         {"sim", {"--watts", "20", "--start-level", "0.5"}, kExitResult, R"({"finishlevel": 100})"},
@@ -38,6 +41,8 @@ TEST(MeasureReplay, EachRunEndsWithItsResultsStatus) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.battery);
+        std::optional<testing::ScopedEnv> tree;
+        if (c.tree != nullptr) tree.emplace("VOLTARO_SYSFS_ROOT", data(c.tree));
         std::optional<ScriptFile> script;
         std::vector<std::string> arguments = {"measure", "--instant", "--json", "--battery"};
         if (c.battery == "sim") {
