@@ -26,26 +26,21 @@ std::string text(const Records& records) {
     return list_codec::writeList("history", records);
 }
 
-// Round trips of any value are the list_codec fuzzer's; these are the values that broke before.
+// Round trips of any value, and both readers agreeing, are the list_codec fuzzer's; these are
+// the values that broke before.
 TEST_F(StoreTest, RealsAndTextsSurviveASaveAndLoadExactly) {
-    const Records awkward{{{"whole", 57.0},
-                           {"tenth", 0.1},
-                           {"third", 1.0 / 3.0},
-                           {"tiny", 1e-7},
-                           {"minusZero", -0.0}},
-                          {{"absolute", 700000000.123456}, {"huge", 1e300}, {"denormal", 5e-324}},
-                          {{"nan", std::nan("")}, {"inf", kInf}, {"minusInf", -kInf}},
-                          {}};
+    const Records awkward{
+        {{"whole", 57.0}, {"tenth", 0.1}, {"third", 1.0 / 3.0}, {"minusZero", -0.0}},
+        {{"tiny", 1e-7}, {"absolute", 700000000.123456}, {"huge", 1e300}, {"denormal", 5e-324}},
+        {{"nan", std::nan("")}, {"inf", kInf}, {"minusInf", -kInf}},
+        {}};
     ASSERT_TRUE(saveList(awkward, "history"));
     EXPECT_EQ(text(loadList<NumberDictionary>("history")), text(awkward));
-    EXPECT_EQ(text(libplistReadList<NumberDictionary>(text(awkward), "history").value()),
-              text(awkward));
 
     const Brands brands{{{"brandid", "7"}, {"brand_name_en", "A&B <Power>"}, {"cn", "电"}},
                         {{"brandid", ""}, {"brand_name_en", "  spaced\ttab\n"}}};
     ASSERT_TRUE(saveList(brands, "brandInfo"));
     EXPECT_EQ(loadList<TextDictionary>("brandInfo"), brands);
-    EXPECT_EQ(libplistReadList<TextDictionary>(list_codec::writeList("b", brands), "b"), brands);
 }
 
 TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
@@ -60,7 +55,6 @@ TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
         "<?xml version=\"1.0\"?>\n<!-- by hand -->\n<plist version=\"1.0\"><dict><key>brandInfo"
         "</key><array><dict><key>n</key><string>AT&amp;T &#x41;</string><key>brandid</key>"
         "<string><![CDATA[<7>]]></string></dict></array></dict></plist>";
-    EXPECT_FALSE(quickReadList<TextDictionary>(brands, "brandInfo"));
     EXPECT_EQ(list_codec::readList<TextDictionary>(brands, "brandInfo"),
               (Brands{{{"n", "AT&T A"}, {"brandid", "<7>"}}}));
 }

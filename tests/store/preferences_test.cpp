@@ -197,12 +197,12 @@ BrandRecord brand(const std::string& id, const std::string& name) {
 // Reading the number itself is the whole-decimal parser's to test.
 TEST_F(StoreTest, BrandLookupsTakeTheFirstEntryWithAnEnglishName) {
     const std::string unknown = localized("unknown");
-    EXPECT_EQ(brandNameForId(7), unknown);               // no catalogue yet
-    ASSERT_TRUE(saveBrandCatalogue({{{"brandid", "7"}},  // no English name: no match
-                                    brand("7a", "Acme"),
-                                    brand("+007", "First"),
-                                    brand("7", "Second"),
-                                    brand("9", "Acme")}));
+    EXPECT_EQ(brandNameForId(7), unknown);  // no catalogue yet
+    std::vector<BrandRecord> catalogue{brand("7", "Nameless"), brand("7a", "Acme"),
+                                       brand("+007", "First"), brand("7", "Second"),
+                                       brand("9", "Acme")};
+    catalogue[0].erase("brand_name_en");  // an entry without an English name matches nothing
+    ASSERT_TRUE(saveBrandCatalogue(catalogue));
     EXPECT_EQ(brandNameForId(7), "First");
     EXPECT_EQ(brandIdForName("Acme"), 0);  // the first Acme's number does not read
     EXPECT_EQ(brandIdForName("acme"), 0);
