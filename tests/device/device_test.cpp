@@ -56,9 +56,8 @@ TEST(DeviceCatalogue, EveryModelMatchesTheKeptTable) {
 TEST(DeviceCatalogue, UnlistedIdentifiersAndNearMissesGetTheDefaults) {
     using namespace std::string_view_literals;
     for (const std::string_view id :
-         {"x86_64"sv, ""sv, "iPhone99,1"sv, "zzz"sv, "AAA"sv, "iphone14,5"sv, "iPhone14,5 "sv,
-          " iPhone14,5"sv, "iPhone14,"sv, "iPhone14,50"sv, "iPhone14,5\0"sv, "iPhone9,1 "sv,
-          "iphone9,1"sv}) {
+         {""sv, "zzz"sv, "AAA"sv, "iphone14,5"sv, "iPhone14,5 "sv, " iPhone14,5"sv, "iPhone14,"sv,
+          "iPhone14,50"sv, "iPhone14,5\0"sv, "iphone9,1"sv}) {
         SCOPED_TRACE(std::string(id));
         EXPECT_FALSE(isCatalogued(id));
         EXPECT_EQ(modelNameFor(id), id);
