@@ -6,18 +6,19 @@
 
 #include <QGuiApplication>
 #include <QQuickWindow>
+#include <mutex>
+#include <utility>
 
 #include "app/web_engine.h"
 #include "qt_test_support.h"
 
 Q_IMPORT_QML_PLUGIN(VoltaroPlugin)
 
-QStringList& voltaro::testing::qtWarnings() {
-    static QStringList warnings;
-    return warnings;
-}
-
 namespace {
+
+// Qt's threads (the web engine's among them) may log at any time.
+std::mutex warningsMutex;
+QStringList warnings;
 
 void keepWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtDebugMsg || type == QtInfoMsg) return;
@@ -31,11 +32,17 @@ void keepWarning(QtMsgType type, const QMessageLogContext&, const QString& text)
         line.startsWith(QLatin1String("crbug/1173575"))) {
         return;
     }
-    voltaro::testing::qtWarnings().push_back(text);
+    const std::lock_guard lock(warningsMutex);
+    warnings.push_back(text);
     fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 }  // namespace
+
+QStringList voltaro::testing::takeQtWarnings() {
+    const std::lock_guard lock(warningsMutex);
+    return std::exchange(warnings, {});
+}
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -43,5 +50,7 @@ int main(int argc, char** argv) {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     voltaro::app::prepareWebEngine();
     QGuiApplication application(argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    qInstallMessageHandler(nullptr);  // what Qt says while it shuts down is not kept
+    return result;
 }

@@ -28,8 +28,9 @@
 
 namespace voltaro::testing {
 
-// The warnings, critical and fatal messages of Qt and QML so far (qt_test_main.cpp keeps them).
-QStringList& qtWarnings();
+// The warnings, critical and fatal messages of Qt and QML since the last call (qt_test_main.cpp
+// keeps them).
+QStringList takeQtWarnings();
 
 inline const std::string kDataDir = VOLTARO_TEST_DATA_DIR;
 
@@ -120,12 +121,13 @@ protected:
         qputenv("VOLTARO_CONFIG_DIR", home_.filePath(QStringLiteral("config")).toUtf8());
         qputenv("VOLTARO_DATA_DIR", home_.filePath(QStringLiteral("data")).toUtf8());
         setLanguage("en");
-        qtWarnings().clear();
+        (void)takeQtWarnings();
     }
     void TearDown() override {
         app_.reset();
         setLanguage("");
-        EXPECT_TRUE(qtWarnings().isEmpty()) << qtWarnings().join(QLatin1Char('\n')).toStdString();
+        const QStringList warnings = takeQtWarnings();
+        EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
     }
 
     // Starts the application on a replayed script with `show` open at once (nothing: the intro,
