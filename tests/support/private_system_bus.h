@@ -1,12 +1,7 @@
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sdbus-c++/sdbus-c++.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -17,10 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace voltaro::testing {
 
@@ -35,8 +29,9 @@ public:
             << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
                "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
                "<allow own=\"*\"/></policy></busconfig>\n";
-        daemon_ = spawn({VOLTARO_DBUS_DAEMON, "--nofork", "--nopidfile",
-                         "--config-file=" + (dir_.path() / "bus.conf").string()});
+        daemon_.emplace(std::vector<std::string>{
+            VOLTARO_DBUS_DAEMON, "--nofork", "--nopidfile",
+            "--config-file=" + (dir_.path() / "bus.conf").string()});
         address_.emplace("DBUS_SYSTEM_BUS_ADDRESS", address);
         waitFor(20, "the private bus did not start", [this] {
             try {
@@ -49,15 +44,16 @@ public:
     ~PrivateSystemBus() {
         stopUPower();
         control_.reset();
-        stop(daemon_);
+        daemon_->stop();
     }
     PrivateSystemBus(const PrivateSystemBus&) = delete;
     PrivateSystemBus& operator=(const PrivateSystemBus&) = delete;
 
     // Starts the mocked UPower (its display device not present yet) and waits for its name.
     void startUPower() {
-        upower_ = spawn({VOLTARO_DBUSMOCK_PYTHON, "-m", "dbusmock", "--system", "--template",
-                         "upower", "--logfile", (dir_.path() / "upower.log").string()});
+        upower_.emplace(std::vector<std::string>{
+            VOLTARO_DBUSMOCK_PYTHON, "-m", "dbusmock", "--system", "--template", "upower",
+            "--logfile", (dir_.path() / "upower.log").string()});
         waitFor(30, "the mocked UPower did not start", [this] {
             bool owned = false;
             sdbus::createProxy(*control_, "org.freedesktop.DBus", "/org/freedesktop/DBus")
@@ -71,8 +67,8 @@ public:
 
     // Ends the mocked UPower, as a crash or a restart of the service would.
     void stopUPower() {
-        stop(upower_);
-        upower_ = -1;
+        if (upower_) upower_->stop();
+        upower_.reset();
     }
 
     // Waits until clients have read all of the display device's properties `count` times in all.
@@ -137,34 +133,10 @@ private:
         }
     }
 
-    // What the programs print (dbus-daemon's notes on running as root, say) goes to a file.
-    pid_t spawn(const std::vector<std::string>& arguments) const {
-        const std::string output = (dir_.path() / "output.log").string();
-        std::vector<char*> argv;
-        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0600);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        pid_t pid = -1;
-        const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (failed != 0) ADD_FAILURE() << "cannot start " << arguments[0];
-        return failed != 0 ? -1 : pid;
-    }
-
-    static void stop(pid_t pid) {
-        if (pid <= 0) return;
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-    }
-
     TempDir dir_;
     std::optional<ScopedEnv> address_;
-    pid_t daemon_ = -1;
-    pid_t upower_ = -1;
+    std::optional<ChildProcess> daemon_;
+    std::optional<ChildProcess> upower_;
     std::unique_ptr<sdbus::IConnection> control_;
 };
 
