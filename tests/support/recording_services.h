@@ -84,10 +84,8 @@ public:
         return failCapture ? nullptr : std::make_shared<FakeImage>(390, 844, 3, "screenshot");
     }
     std::shared_ptr<ui::Image> compose(const ui::Image& base, const std::string& overlay,
-                                       ui::Rect rect, double scale) override {
+                                       ui::Rect, double scale) override {
         calls.push_back("compose " + overlay);
-        composedRect = rect;
-        composedScale = scale;
         return std::make_shared<FakeImage>(base.width(), base.height(), scale, "composed");
     }
     std::optional<std::string> save(const ui::Image& image) override {
@@ -121,8 +119,6 @@ public:
     std::function<void()> shareClosed;  // what closing the last share sheet runs
     std::vector<ui::AlertButton> alertButtons;
     ui::ScreenArguments lastArguments;
-    ui::Rect composedRect;
-    double composedScale = 0;
     bool failCapture = false;
     std::function<void()> onCapture;  // runs as the screen is captured
     std::optional<std::string> saveError;

@@ -29,10 +29,9 @@ public:
         powerShown = false;
         failedShown = false;
     }
-    void showResult(double watts, int64_t) override {
+    void showResult(double, int64_t) override {
         calls.push_back("result");
         powerShown = true;
-        shownWatts = watts;
     }
     void hideChargeMessage() override { calls.push_back("hideChargeMessage"); }
     void showFinishedControls() override { calls.push_back("finished"); }
@@ -55,7 +54,7 @@ public:
     void showModelName(const std::string& name) override { modelName = name; }
     void showTestLog(const std::string& text) override { testLog = text; }
     void flashFade() override { ++flashes; }
-    void showReplyText(const std::string& text) override { replyText = text; }
+    void showReplyText(const std::string&) override {}
 
     std::vector<std::string> calls;
     Layout layout = Layout::None;
@@ -65,14 +64,12 @@ public:
     bool powerShown = false;
     bool failedShown = false;
     bool ratingShown = false;
-    double shownWatts = 0;
     StarWidths stars{};
     std::string startButtonImage;
     std::string clockText;
     std::string batteryLevelText;
     std::string modelName;
     std::string testLog;
-    std::string replyText;
     int flashes = 0;
 };
 
