@@ -7,23 +7,25 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <mutex>
-#include <stdexcept>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 extern char** environ;
 
 namespace voltaro::testing {
 
 // A program run as a child process the way a shell starts it (SIGINT and SIGTERM unblocked, at
-// their default action), with `environment` set over the test's own. Threads collect its standard
-// output and error; a child still running at the end is killed.
+// their default action), with `environment` set over the test's own. Its standard output and error
+// go to files of its own; a child still running at the end is killed.
 class ChildProcess {
 public:
     using Environment = std::vector<std::pair<std::string, std::string>>;
@@ -41,13 +43,12 @@ public:
         }
         for (const auto& [name, value] : environment) variables.push_back(name + "=" + value);
 
-        int pipes[2][2];
-        const int targets[2] = {STDOUT_FILENO, STDERR_FILENO};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        const int targets[2] = {STDOUT_FILENO, STDERR_FILENO};
         for (int stream = 0; stream < 2; ++stream) {
-            if (pipe2(pipes[stream], O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-            posix_spawn_file_actions_adddup2(&actions, pipes[stream][1], targets[stream]);
+            posix_spawn_file_actions_addopen(&actions, targets[stream], file(stream).c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
         }
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
@@ -65,19 +66,6 @@ public:
         }
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attributes);
-        for (int stream = 0; stream < 2; ++stream) {
-            close(pipes[stream][1]);
-            readers_[stream] = std::thread([this, stream, fd = pipes[stream][0]] {
-                char buffer[4096];
-                ssize_t got = 0;
-                while ((got = read(fd, buffer, sizeof buffer)) > 0) {
-                    std::lock_guard lock(mutex_);
-                    texts_[stream].append(buffer, static_cast<size_t>(got));
-                }
-                close(fd);
-                --openStreams_;
-            });
-        }
     }
     ~ChildProcess() {
         if (running()) kill(pid_, SIGKILL);
@@ -111,9 +99,6 @@ public:
             }
             exited_ = true;
         }
-        for (std::thread& reader : readers_) {
-            if (reader.joinable()) reader.join();
-        }
         return pid_ > 0 && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
     int stop(int number = SIGTERM) {
@@ -139,24 +124,26 @@ private:
         return true;
     }
 
+    // Once the child has ended, what it wrote is all there is.
     bool waitForText(int stream, const std::string& wanted, size_t from) {
         const auto found = [&] { return text(stream).find(wanted, from) != std::string::npos; };
-        waitUntil([&] { return found() || openStreams_ == 0; });
+        waitUntil([&] { return found() || !running(); });
         return found();
     }
 
-    std::string text(int stream) const {
-        std::lock_guard lock(mutex_);
-        return texts_[stream];
+    std::filesystem::path file(int stream) const {
+        return outputs_.path() / (stream == 0 ? "out" : "err");
     }
 
+    std::string text(int stream) const {
+        std::ifstream in(file(stream), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    TempDir outputs_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int status_ = 0;
-    std::atomic<int> openStreams_{2};
-    mutable std::mutex mutex_;
-    std::string texts_[2];
-    std::thread readers_[2];
 };
 
 }  // namespace voltaro::testing
