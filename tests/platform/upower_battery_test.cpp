@@ -133,22 +133,15 @@ TEST_F(UPowerBatteryTest, OddValuesAndSignalsNeverPassForFigures) {
 }
 
 TEST_F(UPowerBatteryTest, SaysWhyItCannotBeUsed) {
-    auto availability = UPowerBattery::probe();
-    EXPECT_FALSE(availability.serviceRunning);
-    EXPECT_EQ(availability.problem, "UPower is not running on the system bus");
-
+    EXPECT_EQ(UPowerBattery::probe().problem, "UPower is not running on the system bus");
     bus_.startUPower();
-    availability = UPowerBattery::probe();
-    EXPECT_FALSE(availability.batteryPresent);
-    EXPECT_EQ(availability.problem, "UPower reports no battery");
+    EXPECT_EQ(UPowerBattery::probe().problem, "UPower reports no battery");
     bus_.setupDisplayDevice(80.0, 2);
     EXPECT_TRUE(UPowerBattery::probe().batteryPresent);
 
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/voltaro-test-bus", 1);
-    availability = UPowerBattery::probe();
-    EXPECT_FALSE(availability.serviceRunning);
-    EXPECT_EQ(availability.problem.rfind("the system bus cannot be reached", 0), 0u)
-        << availability.problem;
+    const std::string problem = UPowerBattery::probe().problem;
+    EXPECT_EQ(problem.rfind("the system bus cannot be reached", 0), 0u) << problem;
     UPowerBattery battery(counted_);
     EXPECT_FALSE(battery.connected());
     battery.setMonitoringEnabled(true);
@@ -156,13 +149,11 @@ TEST_F(UPowerBatteryTest, SaysWhyItCannotBeUsed) {
     battery.setMonitoringEnabled(false);
 }
 
-TEST(UPowerStates, MapToBatteryStates) {
-    const std::vector<std::pair<uint32_t, BatteryState>> table = {
-        {0, BatteryState::Unknown},   {1, BatteryState::Charging}, {2, BatteryState::Unplugged},
-        {3, BatteryState::Unplugged}, {4, BatteryState::Full},     {5, BatteryState::Charging},
-        {6, BatteryState::Unplugged}, {7, BatteryState::Unknown},
-    };
-    for (const auto& [code, state] : table) EXPECT_EQ(batteryStateFromUPower(code), state) << code;
+// Charging and full are followed through the bus above; these are the codes that need a choice.
+TEST(UPowerStates, PendingStatesFollowTheChargerAndOthersAreUnknown) {
+    EXPECT_EQ(batteryStateFromUPower(5), BatteryState::Charging);
+    EXPECT_EQ(batteryStateFromUPower(6), BatteryState::Unplugged);
+    EXPECT_EQ(batteryStateFromUPower(7), BatteryState::Unknown);
 }
 
 }  // namespace

@@ -69,9 +69,8 @@ TEST_F(WatchLinkTest, AnswersAnyMessageWithTheBatteryOfThatMoment) {
     // The state is "0" only while unplugged.
     const std::tuple<BatteryState, float, json, json> cases[] = {
         {BatteryState::Charging, 0.8f, json::object(), message("80", "1")},
-        {BatteryState::Full, 1.0f, {{"anything", 1}}, message("100", "1")},
         {BatteryState::Unplugged, 0.42f, nullptr, message("42", "0")},
-        {BatteryState::Unknown, 0.05f, "text", message("5", "1")},
+        {BatteryState::Unknown, 0.05f, {{"anything", 1}}, message("5", "1")},
     };
     for (const auto& [state, level, asked, expected] : cases) {
         battery.set(state, level);

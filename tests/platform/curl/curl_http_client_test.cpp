@@ -232,15 +232,12 @@ TEST(JsonReply, AcceptsAnyJsonValueNestedNoDeeperThanTheLimitAndNothingElse) {
     };
     const std::tuple<long, std::string, std::optional<json>> cases[] = {
         {200, "\"text\"", json("text")},
-        {200, " -1.5e2 ", json(-150.0)},
         {500, "\n[1, {\"a\": []}]\n", json::parse("[1,{\"a\":[]}]")},
         {204, "", json(nullptr)},
-        {205, "", json(nullptr)},
         {200, "", std::nullopt},
         {204, " ", std::nullopt},
         {200, "{\"a\":1} trailing", std::nullopt},
         {200, "\"\xFF\xFE\"", std::nullopt},  // not UTF-8
-        {200, std::string("\"a\0b\"", 5), std::nullopt},
         {200, nested(512), json::parse(nested(512))},
         {200, nested(513), std::nullopt},
         // Two million levels in 4 MiB: refused while streaming, before anything is built.
