@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "platform/sim/virtual_time.h"
-#include "platform/system_main_loop.h"
 
 namespace voltaro {
 namespace {
@@ -43,23 +42,6 @@ TEST(VirtualTime, WaitsForWorkOnOtherThreadsBeforeMovingOn) {
     loop.run();
     worker.join();
     EXPECT_EQ(order, (std::vector<std::string>{"reply at 0", "timer"}));
-}
-
-TEST(SystemMainLoop, RunsPostedTasksAndScaledTimers) {
-    // 1000 times faster than real time: a 50 s timer is due after 50 ms of real time.
-    SystemMainLoop loop(1000.0, 0.0);
-    bool posted = false;
-    double firedAt = -1;
-    loop.beginExternalWork();
-    std::thread worker([&] {
-        loop.post([&] { posted = true; });
-        loop.endExternalWork();
-    });
-    loop.scheduleOnce(50, [&] { firedAt = loop.now(); });
-    loop.run();
-    worker.join();
-    EXPECT_TRUE(posted);
-    EXPECT_GE(firedAt, 50.0);
 }
 
 }  // namespace
