@@ -11,7 +11,6 @@
 #include "store/kept_samples.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
     Paths::setDataDirectory(fuzz::scratchFiles(bytes, {kHistoryKey, kSamplesKey, "brandInfo"}));
     loadBrandCatalogue();
     const std::vector<KeptSamples> kept = loadKeptSamples();

@@ -30,7 +30,7 @@ void checkReaders(std::string_view bytes, std::string_view key) {
 
 VOLTARO_FUZZ(bytes) {
     for (const char* key : {"history", "brandInfo", "samples"}) {
-        voltaro::checkReaders<voltaro::NumberDictionary>(bytes, key);
-        voltaro::checkReaders<voltaro::TextDictionary>(bytes, key);
+        checkReaders<NumberDictionary>(bytes, key);
+        checkReaders<TextDictionary>(bytes, key);
     }
 }

@@ -11,8 +11,7 @@
 #include "server/upload_checks.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
-    using namespace voltaro::server;
+    using namespace server;
     const auto readOrRefuse = [](const auto& read) {
         try {
             read();
@@ -20,11 +19,10 @@ VOLTARO_FUZZ(bytes) {
             fuzz::check(!refused.parameter().empty(), "a refusal without its parameter");
         }
     };
-    const size_t cut = std::min(bytes.find(fuzz::kFileSeparator), bytes.size());
+    const std::vector<std::string_view> parts = fuzz::parts(bytes, 2);
     Parameters parameters;
-    httplib::detail::parse_query_text(std::string(bytes.substr(0, cut)), parameters);
-    const std::string acceptLanguage(
-        bytes.substr(std::min(cut + fuzz::kFileSeparator.size(), bytes.size())));
+    httplib::detail::parse_query_text(std::string(parts[0]), parameters);
+    const std::string acceptLanguage(parts.size() == 2 ? parts[1] : "");
 
     readOrRefuse([&] {
         const TestUpload test = readTestUpload(parameters);

@@ -6,7 +6,6 @@
 #include "store/brand_catalogue.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
     // Answers every request at once with the same reply.
     struct ReplyingClient final : HttpClient {
         HttpReply reply;

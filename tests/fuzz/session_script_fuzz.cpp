@@ -7,7 +7,6 @@
 #include "platform/sim/virtual_time.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
     std::istringstream input{std::string(bytes)};
     SessionScript script;
     try {

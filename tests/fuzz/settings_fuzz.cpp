@@ -11,7 +11,6 @@
 #include "store/vendor_identifier.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
     struct FixedClock final : Clock {
         AbsoluteTime now() const override { return 700000000.0; }
     };

@@ -9,7 +9,6 @@
 #include "setup/device_setup.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
     if (const auto number = parseInteger(bytes)) {
         fuzz::check(parseInteger(std::to_string(*number)) == number, "a number does not read back");
     }

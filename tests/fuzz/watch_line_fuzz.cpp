@@ -4,7 +4,6 @@
 #include "platform/socket/watch_protocol.h"
 
 VOLTARO_FUZZ(bytes) {
-    using namespace voltaro;
     if (bytes.empty()) return;
     // The first byte sets the size of the pieces, and a small line limit reaches the oversize path.
     const size_t piece = 1 + static_cast<uint8_t>(bytes[0]) % 64;
