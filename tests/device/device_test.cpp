@@ -131,7 +131,6 @@ TEST(DeviceFigures, EachFigureComesFromTheBestSourceThatHasAPlausibleOne) {
     EXPECT_EQ(resolveDeviceFigures(named("iPhone13,2"), {}, {}).name, "iPhone12");
 }
 
-// Answers with the next identifier of its list on every call, counting the calls.
 class ChangingModelSource final : public ModelSource {
 public:
     std::string modelIdentifier() const override { return answers[calls++ % answers.size()]; }
