@@ -54,8 +54,9 @@ protected:
     };
 };
 
-TEST_F(RecorderTest, SavesTheRecordAndItsSamplesAfterTheRatingThenUploads) {
-    ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(700000000.25), rating));
+TEST_F(RecorderTest, SavesTheRecordAndItsSamplesAfterTheRatingThenUploadsUntilCleared) {
+    const ResultSnapshot s = snapshotStartingAt(700000000.25);
+    ASSERT_TRUE(recorder.appendSnapshot(s, rating));
     // clang-format off
     const TestRecord expected{
         {"date", 700001000.5 + 978307200.0}, {"watt", 18.5}, {"min", 36}, {"amp", 44.4},
@@ -69,7 +70,7 @@ TEST_F(RecorderTest, SavesTheRecordAndItsSamplesAfterTheRatingThenUploads) {
                           "rating with 0 saved",
                           "upload 700000000.25,700000036.75,700000073 57.0,58.0,59.0"}));
 
-    ResultSnapshot withKernel = snapshotStartingAt(700000000.25);  // the same start, a later finish
+    ResultSnapshot withKernel = s;  // the same start, a later finish
     withKernel.finishtime = withKernel.timeList.back() = 700000080;
     withKernel.kernelWatt = 31.25;  // one more key, beside the estimate
     ASSERT_TRUE(recorder.appendSnapshot(withKernel, rating));
@@ -81,12 +82,18 @@ TEST_F(RecorderTest, SavesTheRecordAndItsSamplesAfterTheRatingThenUploads) {
     const std::vector<KeptSamples> kept = loadKeptSamples();
     const std::optional<KeptSamples> first = samplesOfRecord(kept, history[0]);
     ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(first->times, (std::vector<double>{700000000.25, 700000036.75, 700000073}));
+    EXPECT_EQ(first->times, s.timeList);
     EXPECT_EQ(first->levels, (std::vector<double>{57, 58, 59}));
     EXPECT_EQ(std::tie(first->batteryCapacity, first->maxChargingWatts, first->nominalVoltage,
                        first->model),
               std::tuple(2716, 30, 11.58, "x86_64"));
     EXPECT_EQ(samplesOfRecord(kept, history[1])->times.back(), 700000080);
+
+    logLines.clear();
+    EXPECT_TRUE(clearHistory());
+    EXPECT_TRUE(loadHistory().empty());
+    EXPECT_TRUE(loadKeptSamples().empty());
+    EXPECT_EQ(logLines, std::vector<std::string>{"save is success"});
 }
 
 TEST_F(RecorderTest, AFailedSaveKeepsTheOldHistoryAndUploadsNothing) {
@@ -99,15 +106,6 @@ TEST_F(RecorderTest, AFailedSaveKeepsTheOldHistoryAndUploadsNothing) {
     EXPECT_EQ(loadHistory(), std::vector{startingAt(1)});
     EXPECT_EQ(events, std::vector<std::string>{"rating with 1 saved"});
     EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "save is success"), 0);
-}
-
-TEST_F(RecorderTest, ClearingLeavesAnEmptyHistoryAndSaysSo) {
-    ASSERT_TRUE(recorder.appendSnapshot(snapshotStartingAt(3), {}));
-    logLines.clear();
-    EXPECT_TRUE(clearHistory());
-    EXPECT_TRUE(loadHistory().empty());
-    EXPECT_TRUE(loadKeptSamples().empty());
-    EXPECT_EQ(logLines, std::vector<std::string>{"save is success"});
 }
 
 TEST_F(StoreTest, AHandEditedSamplesEntryKeepsWhatCanBeRead) {

@@ -1,7 +1,6 @@
 #include "platform/plist/list_file.h"
 
 #include <errno.h>
-#include <fcntl.h>
 
 #include <cmath>
 #include <limits>
@@ -28,7 +27,7 @@ std::string text(const Records& records) {
 
 // Round trips of any value, and both readers agreeing, are the list_codec fuzzer's; these are
 // the values that broke before.
-TEST_F(StoreTest, RealsAndTextsSurviveASaveAndLoadExactly) {
+TEST_F(StoreTest, RealsSurviveASaveAndLoadExactly) {
     const Records awkward{
         {{"whole", 57.0}, {"tenth", 0.1}, {"third", 1.0 / 3.0}, {"minusZero", -0.0}},
         {{"tiny", 1e-7}, {"absolute", 700000000.123456}, {"huge", 1e300}, {"denormal", 5e-324}},
@@ -36,11 +35,6 @@ TEST_F(StoreTest, RealsAndTextsSurviveASaveAndLoadExactly) {
         {}};
     ASSERT_TRUE(saveList(awkward, "history"));
     EXPECT_EQ(text(loadList<NumberDictionary>("history")), text(awkward));
-
-    const Brands brands{{{"brandid", "7"}, {"brand_name_en", "A&B <Power>"}, {"cn", "电"}},
-                        {{"brandid", ""}, {"brand_name_en", "  spaced\ttab\n"}}};
-    ASSERT_TRUE(saveList(brands, "brandInfo"));
-    EXPECT_EQ(loadList<TextDictionary>("brandInfo"), brands);
 }
 
 TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
@@ -48,8 +42,6 @@ TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
     const auto quick = quickReadList<NumberDictionary>(file, "history");
     ASSERT_TRUE(quick);  // tabs, "57.0" and <integer> are the plain form
     EXPECT_EQ(quick, libplistReadList<NumberDictionary>(file, "history"));
-    ASSERT_EQ(quick->size(), 3u);
-    EXPECT_EQ(quick->at(2), (NumberDictionary{{"starttime", 0.1}, {"watt", -3.5}}));
 
     const std::string brands =
         "<?xml version=\"1.0\"?>\n<!-- by hand -->\n<plist version=\"1.0\"><dict><key>brandInfo"
@@ -59,7 +51,8 @@ TEST_F(StoreTest, TheQuickReaderReadsThePlainFormAndLibplistTheRest) {
               (Brands{{{"n", "AT&T A"}, {"brandid", "<7>"}}}));
 }
 
-// Which bytes read is the list_codec fuzzer's; a NUL in a text once aborted the reader.
+// Which bytes read is the list_codec fuzzer's; a NUL in a text once aborted the reader. What is
+// saved instead has texts that need escaping.
 TEST_F(StoreTest, UnreadableFilesLoadEmptyAndAreKeptAsideOnTheNextSave) {
     using namespace std::string_literals;
     const std::string head = "<plist><dict><key>brandInfo</key><array><dict><key>n</key>";
@@ -69,7 +62,7 @@ TEST_F(StoreTest, UnreadableFilesLoadEmptyAndAreKeptAsideOnTheNextSave) {
                                  head + "<string>a&#0;b</string></dict></array></dict></plist>",
                                  head + "<string>a\0b</string></dict></array></dict></plist>"s,
                                  deep};
-    const Brands saved{{{"n", "x"}}};
+    const Brands saved{{{"n", "A&B <电>"}, {"brandid", ""}}, {{"n", "  spaced\ttab\n"}}};
     for (const std::string& content : cases) {
         SCOPED_TRACE(content.substr(0, 100));
         fs::remove_all(dataDir());
