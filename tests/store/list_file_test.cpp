@@ -85,13 +85,14 @@ ssize_t writeHundredThenFail(int fd, const void* data, size_t size) {
     return -1;
 }
 
-// A failed open or flush ends the same way; a writer killed at any step is the history's kill test.
+// A failed open ends the same way; a writer killed at any step is the history's kill test.
 TEST_F(StoreTest, AFailedReplaceLeavesTheOldFileAndNoTemporary) {
     const Records oldRecords{{{"starttime", 1.0}}, {{"starttime", 2.0}}};
     ASSERT_TRUE(saveList(oldRecords, "history"));
     using Calls = sys::SystemCalls;
     const std::function<void(Calls&)> failures[] = {
         [](Calls& c) { c.write = writeHundredThenFail; },
+        [](Calls& c) { c.fsync = [](int) { return -1; }; },
         [](Calls& c) { c.rename = [](const char*, const char*) { return -1; }; }};
     for (const auto& inject : failures) {
         inject(sys::systemCalls());
