@@ -75,19 +75,14 @@ TEST_F(ChargerSetupTest, FirstDisplayChoosesAWallChargerAndShowsTheSeededQuickPi
     EXPECT_TRUE(setup.addButton.enabled());  // the kind alone can be saved
 }
 
-TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGap) {
-    ASSERT_TRUE(saveBrandCatalogue({}));
-    preferences.setInteger("watt1", 30);
+TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGapAndStandsForNothing) {
     preferences.setInteger("capacity1", 7000);
     preferences.setInteger("capacity3", 9000);
     open();
-    EXPECT_EQ(brands(), (Texts{"", "", ""}));
-    EXPECT_EQ(watts(), (Texts{"30", "", ""}));
     EXPECT_EQ(amps(), (Texts{"7000", "", "9000"}));
     EXPECT_EQ(setup.ampButton2Width.constant(), 0);
-    EXPECT_EQ(setup.ampButton3Width.constant(), 80);
-    setup.wattButtonTapped(2);  // hidden: stands for nothing
-    EXPECT_EQ(chargerSelection().watt, 0);
+    setup.ampButtonTapped(2);
+    EXPECT_EQ(chargerSelection().capacity, 0);
 }
 
 // A second tap lets a quick pick go, not the kind. A power bank shows capacities for watt
