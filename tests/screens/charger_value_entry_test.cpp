@@ -13,9 +13,8 @@ constexpr int64_t kCapacity = AddWattsVC::kCapacityType;
 
 class ValueEntryTest : public testing::ScreenTest {
 protected:
-    ValueEntryTest() {
-        seedQuickPicks(preferences);  // 5, 12, 18 W and 5000, 10000, 20000 mAh
-    }
+    // 5, 12, 18 W and 5000, 10000, 20000 mAh.
+    ValueEntryTest() { seedQuickPicks(preferences); }
 
     AddWattsVC& open(int64_t type) {
         screen = std::make_unique<AddWattsVC>(services, preferences, type);
@@ -51,9 +50,6 @@ TEST_F(ValueEntryTest, EachModeOpensForTypingWithTheSaveButtonOff) {
     entry.inputTextField.setText("1");
     entry.edited();
     EXPECT_TRUE(entry.saveButton.enabled());
-    entry.inputTextField.setText("");
-    entry.edited();
-    EXPECT_FALSE(entry.saveButton.enabled());
 
     // The capacity mode comes from the screen arguments; without them, watts.
     AddWattsVC capacity(services, preferences, {.startTime = {}, .entryType = kCapacity});

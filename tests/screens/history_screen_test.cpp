@@ -82,21 +82,7 @@ TEST_F(HistoryScreenTest, ChargerTextTakesTheFirstRuleThatApplies) {
     EXPECT_EQ(TestRecordsVC::chargerText(0, 0, 0, 3), " " + portName(3));
 }
 
-TEST_F(HistoryScreenTest, NoKeepsTheHistoryAndYesClearsIt) {
-    open({result(kTestA), result(kTestB)});
-    screen.removeButtonTapped();
-    ASSERT_EQ(recorder.alertButtons.size(), 2u);
-    EXPECT_EQ(recorder.alertButtons[0].title, "Yes");
-    EXPECT_EQ(recorder.alertButtons[1].title, "No");
-    EXPECT_FALSE(recorder.alertButtons[1].action);
-    EXPECT_EQ(screen.numberOfSections(), 2u);
-    recorder.alertButtons[0].action();
-    EXPECT_TRUE(loadHistory().empty());
-    EXPECT_EQ(screen.numberOfSections(), 0u);
-}
-
-// The rating button opens the rating page at once, whatever the prompt's counters say.
-TEST_F(HistoryScreenTest, TapsOpenTheOtherScreensAndTheRatingPage) {
+TEST_F(HistoryScreenTest, TapsOpenTheOtherScreensTheRatingPageAndTheClearingAlert) {
     open({result(kTestA), result(kTestB)});
     screen.handleTap(1);
     EXPECT_EQ(recorder.lastArguments.startTime, kTestA);
@@ -107,8 +93,20 @@ TEST_F(HistoryScreenTest, TapsOpenTheOtherScreensAndTheRatingPage) {
     screen.handleTap(2);             // no such test
     EXPECT_EQ(recorder.calls,
               (Texts{"present ChargerListVC from-right", "present ChargeCurveVC from-right"}));
+    // The rating button opens the rating page at once, whatever the prompt's counters say.
     screen.rateButtonTapped();
     EXPECT_EQ(ratingPagesOpened, 1);
+
+    // No keeps the history, Yes clears it.
+    screen.removeButtonTapped();
+    ASSERT_EQ(recorder.alertButtons.size(), 2u);
+    EXPECT_EQ(recorder.alertButtons[0].title, "Yes");
+    EXPECT_EQ(recorder.alertButtons[1].title, "No");
+    EXPECT_FALSE(recorder.alertButtons[1].action);
+    EXPECT_EQ(screen.numberOfSections(), 2u);
+    recorder.alertButtons[0].action();
+    EXPECT_TRUE(loadHistory().empty());
+    EXPECT_EQ(screen.numberOfSections(), 0u);
 }
 
 // A failed first load, or no web engine at all: the engine's error page would lie under the

@@ -14,21 +14,18 @@ namespace {
 using testing::hiddenViews;
 using testing::Texts;
 
-constexpr double kStart = 5000.0;
+constexpr double kStart = testing::ScreenTest::kNow;
 
-// The main screen on a scripted battery, a virtual clock and recording toolkit services.
-class MainScreenTest : public ::testing::Test {
+// The main screen on a scripted battery.
+class MainScreenTest : public testing::ScreenTest {
 protected:
-    MainScreenTest() { setLanguage("en"); }
-    ~MainScreenTest() override { setLanguage(""); }
-
     void load(BatteryState state, float level) {
         battery.set(state, level);
         screen.view.setSize(390, 844);
         screen.viewDidLoad();
         screen.viewWillAppear();
     }
-    void at(double seconds) { loop.advanceTo(kStart + seconds); }
+    void at(double seconds) { clock.advanceTo(kStart + seconds); }
     // A finished test: one percent step timed in 60 s.
     void runOneStepTest() {
         load(BatteryState::Charging, 0.5f);
@@ -41,17 +38,14 @@ protected:
     }
     Texts hidden() const { return hiddenViews(screen.outlets); }
 
-    VirtualTime loop{kStart};
     FixedModelSource models{"iPhone15,4"};
     testing::FakeBattery battery;
     Device device{models, battery};
     RatingOnlyHandoffs handoffs;
-    testing::RecordingServices recorder;
-    ui::Services services = recorder.services();
-    ViewController screen{loop, device, handoffs, services};
+    ViewController screen{clock, device, handoffs, services};
 };
 
-TEST_F(MainScreenTest, UnpluggedShowsTheConnectPromptAndTheBadge) {
+TEST_F(MainScreenTest, UnpluggedShowsTheConnectPromptThenReadyOffersStartUnlessFull) {
     load(BatteryState::Unplugged, 0.4f);  // iPhone 15: 20 W, fast charge
     EXPECT_EQ(hidden(), (Texts{"startButton", "wattLabel", "wattAfterLabel", "wattUnderLabel",
                                "timeLabel", "timeAfterLabel", "chargeMessageLabel", "shareButton",
@@ -68,11 +62,8 @@ TEST_F(MainScreenTest, UnpluggedShowsTheConnectPromptAndTheBadge) {
     battery.changeState(BatteryState::Charging);
     battery.changeState(BatteryState::Unplugged);
     EXPECT_TRUE(screen.PDLabel.hidden());
-}
 
-TEST_F(MainScreenTest, ReadyOffersStartUnlessTheBatteryIsFull) {
     setLanguage("ja");  // which spaces its messages wider
-    load(BatteryState::Unplugged, 0.4f);
     battery.changeState(BatteryState::Charging);
     EXPECT_EQ(screen.connectMessageLabel.text(), localized("connectMessageInit"));
     ASSERT_NE(screen.connectMessageLabel.styledText(), nullptr);
@@ -118,9 +109,8 @@ TEST_F(MainScreenTest, AResultShowsPowerStarsShareAndReply) {
               (Texts{"timeLabel", "timeAfterLabel", "chargeMessageLabel", "optimalMessageLabel",
                      "connectMessageLabel", "PDLabel", "testMessageLabel"}));
     EXPECT_EQ(screen.topWatt.constant(), 0);
-    const StarWidths& stars = screen.session().starWidths();
     EXPECT_GT(screen.starWidths[0].constant(), 0.0);
-    EXPECT_EQ(screen.starWidths[4].constant(), stars[4]);
+    EXPECT_EQ(screen.starWidths[4].constant(), screen.session().starWidths()[4]);
 
     screen.session().showReplyText("<b>Faster than 80% of chargers</b>");
     EXPECT_EQ(screen.beatLabel.text(), "<b>Faster than 80% of chargers</b>");
