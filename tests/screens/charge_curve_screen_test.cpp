@@ -46,6 +46,11 @@ TEST_F(ChargeCurveScreenTest, ShowsTheResultsFiguresChargerAndCurve) {
 
     // Opened without a result (from the command line): the newest.
     EXPECT_EQ(open({})->titleLabel.text(), "18W / USB-C");
+    // Of the oldest, only the ends of the curve are kept.
+    const auto oldest = open({.startTime = kOldest, .finishTime = kOldest + 1800});
+    EXPECT_FALSE(oldest->noteLabel.hidden());
+    EXPECT_EQ(oldest->noteLabel.text(), localized("curveEndsOnly"));
+    EXPECT_EQ(oldest->drawing().level.size(), 2u);
 }
 
 TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
@@ -74,13 +79,6 @@ TEST_F(ChargeCurveScreenTest, LaysAnotherTestOfTheDeviceOverIt) {
     screen->compareButtonTapped();
     EXPECT_TRUE(screen->drawing().comparedLevel.empty());
     EXPECT_EQ(screen->compareButton.title(), "Compare with…");
-}
-
-TEST_F(ChargeCurveScreenTest, SaysWhenOnlyTheEndsOfTheCurveAreKept) {
-    const auto oldest = open({.startTime = kOldest, .finishTime = kOldest + 1800});
-    EXPECT_FALSE(oldest->noteLabel.hidden());
-    EXPECT_EQ(oldest->noteLabel.text(), localized("curveEndsOnly"));
-    EXPECT_EQ(oldest->drawing().level.size(), 2u);
 }
 
 }  // namespace

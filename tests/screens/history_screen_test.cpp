@@ -1,4 +1,3 @@
-#include "engine/monitor_start_time.h"
 #include "screen_fixture.h"
 #include "screens/feedback_vc.h"
 #include "support/scoped_env.h"
@@ -26,18 +25,14 @@ protected:
         return {cell.wattText, cell.mahText, cell.timeText, cell.startLevel, cell.finishLevel};
     }
 
-    int ratingPagesOpened = 0;
-    RatingPrompt rating{preferences, clock, [this] { ++ratingPagesOpened; }};
+    RatingPrompt rating{preferences, clock, [] {}};
     TestRecordsVC screen{services, rating};
 };
 
-// A row's start level is the one the person saw, else the battery's. A test started after the
-// monitor (this sitting) is highlighted.
+// A row's start level is the one the person saw, else the battery's.
 TEST_F(HistoryScreenTest, NewestTestFirstAndOnlyItsDateHidden) {
     TestRecord withoutUserLevel = result(kTestA, 7.25);
     withoutUserLevel.erase("userStartlevel");
-    withoutUserLevel["userStartTime"] = kTestA + 5;
-    setMonitorStartTime(kTestA);
     TestRecord zeroUserLevel = result(kTestC, 13);
     zeroUserLevel["userStartlevel"] = 0;
     open({withoutUserLevel, result(kTestB, 11), result(kTestB, 12), zeroUserLevel});
@@ -52,8 +47,6 @@ TEST_F(HistoryScreenTest, NewestTestFirstAndOnlyItsDateHidden) {
     EXPECT_EQ(row(2, 0), (Texts{"7.2w", "54", "30", "50", "55"}));
     EXPECT_EQ(row(0, 0)[3], "0");
     EXPECT_EQ(historyRecords().size(), 4u);
-    EXPECT_TRUE(screen.cell(2, 0).highlighted);
-    EXPECT_FALSE(screen.cell(1, 0).highlighted);  // no "userStartTime"
 }
 
 TEST_F(HistoryScreenTest, HeadersShowTheChargerOrTheUnknownCharger) {
@@ -74,18 +67,15 @@ TEST_F(HistoryScreenTest, HeadersShowTheChargerOrTheUnknownCharger) {
     EXPECT_TRUE(screen.header(2).unknownCharger);
     EXPECT_EQ(screen.header(2).brandText, "");
     EXPECT_TRUE(screen.header(3).unknownCharger);  // no such test
-}
-
-TEST_F(HistoryScreenTest, ChargerTextTakesTheFirstRuleThatApplies) {
+    // The charger text takes the first rule that applies.
     EXPECT_EQ(TestRecordsVC::chargerText(0, 10000, 2, 0), "10000mAh");
     EXPECT_EQ(TestRecordsVC::chargerText(0, 0, 2, 1), chargerKindName(2) + "  / USB-A");
     EXPECT_EQ(TestRecordsVC::chargerText(0, 0, 0, 3), " " + portName(3));
 }
 
-TEST_F(HistoryScreenTest, TapsOpenTheOtherScreensTheRatingPageAndTheClearingAlert) {
+TEST_F(HistoryScreenTest, TapsOpenTheOtherScreensAndTheClearingAlert) {
     open({result(kTestA), result(kTestB)});
     screen.handleTap(1);
-    EXPECT_EQ(recorder.lastArguments.startTime, kTestA);
     screen.curveButtonTapped(1, 0);
     EXPECT_EQ(recorder.lastArguments.startTime, kTestA);
     EXPECT_EQ(recorder.lastArguments.finishTime, kTestA + 150);
@@ -93,9 +83,6 @@ TEST_F(HistoryScreenTest, TapsOpenTheOtherScreensTheRatingPageAndTheClearingAler
     screen.handleTap(2);             // no such test
     EXPECT_EQ(recorder.calls,
               (Texts{"present ChargerListVC from-right", "present ChargeCurveVC from-right"}));
-    // The rating button opens the rating page at once, whatever the prompt's counters say.
-    screen.rateButtonTapped();
-    EXPECT_EQ(ratingPagesOpened, 1);
 
     // No keeps the history, Yes clears it.
     screen.removeButtonTapped();
@@ -122,7 +109,8 @@ TEST(FeedbackScreenTest, WithoutThePageOnlyTheMessageAndTheBrowserShow) {
             EXPECT_FALSE(screen.webView.scrollEnabled());
             screen.webViewDidFailProvisionalNavigation();
         }
-        EXPECT_EQ(hiddenViews(screen.outlets), (Texts{"webView", "activityIndicator"})) << webEngine;
+        EXPECT_EQ(hiddenViews(screen.outlets), (Texts{"webView", "activityIndicator"}))
+            << webEngine;
         screen.browserButtonTapped();
         EXPECT_EQ(recorder.calls.back(), "open http://127.0.0.1:9/form") << webEngine;
     }

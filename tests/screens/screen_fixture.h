@@ -61,9 +61,7 @@ protected:
     }
 
     static BrandRecord brand(const std::string& id, const std::string& englishName) {
-        return {{brand_key::kBrandId, id},
-                {brand_key::kNameEn, englishName},
-                {brand_key::kNameCn, englishName}};
+        return {{brand_key::kBrandId, id}, {brand_key::kNameEn, englishName}};
     }
 
     // One saved result of the test that started at `startTime`, without charger data.
