@@ -11,7 +11,7 @@ class Arguments : public DataDirTest {};
 TEST_F(Arguments, WhatCannotBeDoneIsRefusedWithTheReason) {
     // A history of three tests, the newest started at 818000000.
     std::filesystem::copy(data("curve_history"), dir.path());
-    const ScriptFile badScript("0,state,charging\n5,level,high\n");
+    const std::string badScript = scriptFile("0,state,charging\n5,level,high\n");
     const std::string picture = (dir.path() / "no" / "such.svg").string();
     const struct {
         std::vector<std::string> arguments;
@@ -21,30 +21,20 @@ TEST_F(Arguments, WhatCannotBeDoneIsRefusedWithTheReason) {
         {{}, kExitUsage, "A subcommand is required"},
         {{"measure", "--frobnicate"}, kExitUsage, "--frobnicate"},
         {{"measure", "--battery", "usb"}, kExitUsage, "not \"usb\""},
-        {{"measure", "--battery", "replay:"}, kExitUsage, "not \"replay:\""},
-        {{"measure", "--battery", "replay:" + badScript.path()},
-         kExitUsage,
-         badScript.path() + ":2:"},
+        {{"measure", "--battery", "replay:" + badScript}, kExitUsage, badScript + ":2:"},
         {{"measure", "--battery", "sim", "--watts", "-3"}, kExitUsage, "--watts: Value -3"},
-        {{"measure", "--battery", "sim", "--start-level", "1.5"}, kExitUsage, "Value 1.5"},
-        {{"measure", "--battery", "sim", "--speed", "0"}, kExitUsage, "--speed: Value 0"},
         {{"measure", "--battery", "replay:x", "--watts", "10"}, kExitUsage, "simulated battery"},
         {{"measure", "--clock-start", "soon"}, kExitUsage, "--clock-start = soon"},
-        {{"device", "--capacity", "2e6"}, kExitUsage, "--capacity must be from 100"},
         {{"device", "--voltage", "nan"}, kExitUsage, "--voltage must be from 1"},
-        {{"device", "--max-watts", "-1"}, kExitUsage, "--max-watts must be from 1"},
-        {{"device", "--max-watts", "many"}, kExitUsage, "--max-watts = many"},
         {{"label", "soon", "--kind", "car"}, kExitUsage, "\"soon\" is not a start time"},
         {{"label", "818000000"}, kExitUsage, "say what the charger was"},
-        {{"label", "818000000", "--watts", "101"}, kExitUsage, "--watts must be a whole"},
         {{"label", "818000000", "--watts", "١٨"}, kExitUsage, "--watts must be a whole"},
-        {{"label", "818000000", "--capacity", "10000000"}, kExitUsage, "--capacity must be"},
         {{"label", "818000000", "--kind", "solar"}, kExitUsage, "--kind must be"},
-        {{"label", "818000000", "--port", "usb-b"}, kExitUsage, "--port must be"},
         {{"label", "818000000", "--brand", "Nobody"}, kExitUsage, "no brand \"Nobody\""},
         {{"label", "12345", "--kind", "car"}, kExitUsage, "no saved test started at 12345"},
         {{"label", "818000000", "--clear", "--kind", "wall"}, kExitUsage, "cannot go with"},
         {{"history", "show", "1", "--svg", picture}, 1, "cannot write the picture to " + picture},
+        {{"history", "show", "4"}, kExitUsage, "'history' numbers the results 1 to 3"},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -54,13 +44,6 @@ TEST_F(Arguments, WhatCannotBeDoneIsRefusedWithTheReason) {
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
-    }
-    for (const std::string number : {"0", "4", "-1", "x", ""}) {
-        const CliRun r = run({"history", "show", number});
-        EXPECT_EQ(r.status, kExitUsage) << number;
-        EXPECT_NE(r.err.find("no result \"" + number + "\": 'history' numbers the results 1 to 3"),
-                  std::string::npos)
-            << r.err;
     }
     EXPECT_EQ(readFile(dir.path() / "history"), readFile(data("curve_history/history")));
     EXPECT_EQ(run({"--help"}).status, 0);

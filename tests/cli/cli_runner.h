@@ -13,11 +13,9 @@
 #include "platform/paths.h"
 #include "support/temp_dir.h"
 
-// Runs voltaro-cli in the test process.
 namespace voltaro::cli {
 
-// Every run keeps its files (history, preferences, the watch socket) in a fresh directory, on a
-// machine without battery, DMI, device tree or system bus, with dates shown in UTC.
+// Every run keeps its files in a fresh directory, on a machine without battery or system bus.
 class HermeticEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -34,10 +32,9 @@ public:
         setenv("TZ", "UTC", 1);
         tzset();
         unsetenv("VOLTARO_MODEL");
-        for (const char* endpoint :
-             {"VOLTARO_BRAND_LIST_URL", "VOLTARO_TEST_RESULT_URL", "VOLTARO_CHARGER_URL"}) {
-            setenv(endpoint, "", 1);
-        }
+        setenv("VOLTARO_BRAND_LIST_URL", "", 1);
+        setenv("VOLTARO_TEST_RESULT_URL", "", 1);
+        setenv("VOLTARO_CHARGER_URL", "", 1);
     }
     void TearDown() override { dir_.reset(); }
 
@@ -83,17 +80,15 @@ inline std::string readFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// A script file in a fresh temporary directory.
-class ScriptFile {
-public:
-    explicit ScriptFile(const std::string& text) { std::ofstream(path()) << text; }
-    std::string path() const { return (dir_.path() / "script").string(); }
+// A script file of its own in the run's temporary directory.
+inline std::string scriptFile(const std::string& text) {
+    static int written = 0;
+    const std::string path =
+        std::string(getenv("XDG_RUNTIME_DIR")) + "/script" + std::to_string(written++);
+    std::ofstream(path) << text;
+    return path;
+}
 
-private:
-    testing::TempDir dir_;
-};
-
-// Runs keep their files in a temporary directory of the test's own, as with --data-dir.
 class DataDirTest : public ::testing::Test {
 protected:
     DataDirTest() { Paths::setDataDirectory(dir.path()); }

@@ -9,8 +9,7 @@
 namespace voltaro::cli {
 namespace {
 
-// Which figure wins is the device layer's (tests/device); here, that the machine's files, the
-// model options and the catalogue reach the command, and its JSON names each figure's source.
+// Which figure wins is tested in tests/device; here, that each source reaches the command.
 TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
     const struct {
         const char* tree;  // recorded in tests/data; empty: a machine that says nothing
@@ -18,10 +17,11 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
         std::optional<std::string> model;  // VOLTARO_MODEL
         const char* figures;
     } cases[] = {
-        {"sysfs-laptop", {}, {}, R"j({"identifier": "LENOVO 20XW0055GE",
-            "name": "LENOVO ThinkPad X1 Carbon Gen 9", "nameSource": "dmi", "capacity": 4922,
-            "capacitySource": "battery", "nominalVoltage": 11.58, "maxChargingWatts": 100,
-            "fastCharge": true})j"},
+        {"sysfs-laptop",
+         {},
+         {},
+         R"j({"name": "LENOVO ThinkPad X1 Carbon Gen 9", "nameSource": "dmi",
+            "capacitySource": "battery", "nominalVoltage": 11.58, "fastCharge": true})j"},
         {"sysfs-phone", {"--model", "iPhone14,5"}, {}, R"j({"name": "iPhone 13",
             "nameSource": "catalogue", "capacity": 3227, "capacitySource": "catalogue",
             "maxChargingWatts": 27})j"},
@@ -41,31 +41,20 @@ TEST(DeviceCommand, ShowsTheFiguresAndWhereEachCameFrom) {
     const testing::ScopedEnv tree("VOLTARO_SYSFS_ROOT", data("sysfs-laptop"));
     const std::string lines = run({"device"}).out;
     EXPECT_NE(lines.find("Capacity       4922 mAh (from the battery)"), std::string::npos) << lines;
-    EXPECT_NE(lines.find("Voltage        11.58 V"), std::string::npos) << lines;
 }
 
-TEST(DeviceCommand, TheUsersFiguresComeFromOptionsOrTheSettingsFile) {
+// The settings file fills in what the machine does not say; a value out of range is said, not used.
+TEST(DeviceCommand, TheUsersFiguresComeFromTheSettingsFile) {
     const testing::ScopedEnv tree("VOLTARO_SYSFS_ROOT", data("sysfs-laptop"));
     PreferenceStore& settings = standardPreferences();
     settings.setString("batteryCapacity", "5100");
-    settings.setInteger("maxChargingWatts", 65);
-    settings.setString("nominalVoltage", "lots");  // no number: as if absent, and not said
-    CliRun r = run({"device", "--json"});
-    testing::expectJsonHolds(r.json(), R"({"capacity": 5100, "capacitySource": "option",
-                                          "maxChargingWatts": 65, "nominalVoltage": 11.58})");
-    EXPECT_EQ(r.err, "");
-
     settings.setString("nominalVoltage", "400");
-    r = run({"device", "--json", "--capacity", "4000", "--voltage", "7.7"});
-    testing::expectJsonHolds(r.json(), R"({"capacity": 4000, "nominalVoltage": 7.7})");
-    EXPECT_EQ(r.err, "");  // the option hides the bad setting
-
-    r = run({"device", "--json"});
+    const CliRun r = run({"device", "--json"});
+    testing::expectJsonHolds(r.json(), R"({"capacity": 5100, "capacitySource": "option",
+                                          "nominalVoltage": 11.58})");
     EXPECT_NE(r.err.find("\"nominalVoltage\" is ignored"), std::string::npos) << r.err;
-    EXPECT_DOUBLE_EQ(r.json()["nominalVoltage"].get<double>(), 11.58);
-    for (const char* key : {"batteryCapacity", "maxChargingWatts", "nominalVoltage"}) {
-        settings.removeObject(key);
-    }
+    settings.removeObject("batteryCapacity");
+    settings.removeObject("nominalVoltage");
 }
 
 TEST(MeasureUPower, AutoPrefersUPowerThenTheKernelsBattery) {
@@ -76,25 +65,15 @@ TEST(MeasureUPower, AutoPrefersUPowerThenTheKernelsBattery) {
     std::ofstream(battery / "status") << "Full\n";
     std::ofstream(battery / "capacity") << "100\n";
     const testing::ScopedEnv root("VOLTARO_SYSFS_ROOT", tree.path().string());
-    const std::string kernels = "Battery: BAT0 in " + (tree.path() / "class/power_supply").string();
+    EXPECT_NE(run({"measure"}).out.find("Battery: BAT0 in "), std::string::npos);  // no system bus
 
-    // No system bus at all, then a bus without UPower, then UPower without a battery.
-    CliRun r = run({"measure"});
-    EXPECT_EQ(r.status, kExitNoResult);
-    EXPECT_NE(r.out.find(kernels), std::string::npos) << r.out;
     testing::PrivateSystemBus bus;
-    r = run({"measure", "--battery", "upower"});
-    EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_EQ(r.err, "voltaro-cli: --battery upower: UPower is not running on the system bus\n");
     bus.startUPower();
-    EXPECT_NE(run({"measure"}).out.find(kernels), std::string::npos);
-
     bus.setupDisplayDevice(100.0, 4);
-    r = run({"measure"});
+    const CliRun r = run({"measure"});
     EXPECT_EQ(r.status, kExitNoResult);
     EXPECT_NE(r.out.find("Battery: UPower's display device on the system bus"), std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("The battery is full"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The real voltaro-cli as a child process: what only a process shows (signals, exit statuses, a run
-// that never ends).
+// The real voltaro-cli as a child process: what only a process shows.
 #include <gtest/gtest.h>
 
 #include "cli_runner.h"
@@ -10,8 +9,7 @@ namespace {
 
 using testing::ChildProcess;
 
-// Ctrl-C (SIGINT) and SIGTERM (systemd, `timeout`) stop the running test as Stop does: the result
-// is saved and printed and the exit status is the result's.
+// Ctrl-C and SIGTERM stop the running test as Stop does: the result is saved and printed.
 TEST(MeasureProcess, AnInterruptStopsTheTestAndSavesIt) {
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(strsignal(signal));

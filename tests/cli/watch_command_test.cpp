@@ -1,13 +1,12 @@
-// 'watch' against an application end served on a thread of the test; the link itself is tested in
-// tests/platform/socket and tests/watch. Run under the address and thread sanitizers.
+// 'watch' against an application end on a thread of the test; the link is tested in tests/watch.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -16,16 +15,16 @@
 namespace voltaro::cli {
 namespace {
 
-// Serves one companion on its own thread: `serve` gets the connected socket, closed once it
-// returns.
+// Serves one companion on its own thread: `serve` gets the connected socket.
 class OneShotApplication {
 public:
     explicit OneShotApplication(std::function<void(int fd)> serve) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        bound = bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                listen(listen_, 1) == 0;
+        if (bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            listen(listen_, 1) != 0)
+            throw std::runtime_error("cannot listen on " + path);
         thread_ = std::thread([this, serve = std::move(serve)] {
             const int fd = accept(listen_, nullptr, nullptr);
             if (fd < 0) return;
@@ -41,14 +40,12 @@ public:
     }
 
     const std::string path = std::string(getenv("XDG_RUNTIME_DIR")) + "/watch-test.sock";
-    bool bound = false;
 
 private:
     int listen_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     std::thread thread_;
 };
 
-// Reads up to the end of the first line that holds `text`.
 std::string readLineWith(int fd, const std::string& text) {
     std::string received;
     char c = 0;
@@ -61,8 +58,7 @@ void sendText(int fd, const std::string& text) {
     [[maybe_unused]] const ssize_t sent = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
 }
 
-// The companion's thread must not outlive what it uses, whether the application hangs up at once
-// or the command's own leaving closes the link.
+// The companion's thread must not outlive what it uses, whoever closes the link.
 TEST(WatchCommand, AnAnswerAndAHangUpEndTheAskCleanly) {
     for (const bool hangUpAtOnce : {true, false}) {
         OneShotApplication application([hangUpAtOnce](int fd) {
@@ -75,7 +71,6 @@ TEST(WatchCommand, AnAnswerAndAHangUpEndTheAskCleanly) {
             while (!hangUpAtOnce && read(fd, &byte, 1) > 0) {
             }
         });
-        ASSERT_TRUE(application.bound);
         const CliRun r = run({"watch", "--ask", "--socket", application.path});
         EXPECT_EQ(r.status, kExitResult) << r.err;
         EXPECT_EQ(r.out, "80%  charger connected  Test phone\n");
@@ -86,27 +81,21 @@ TEST(WatchCommand, AnAnswerAndAHangUpEndTheAskCleanly) {
 }
 
 TEST(WatchCommand, LinesFromTheLinkAndTheCommandNeverInterleave) {
-    std::vector<std::string> expected = {"Connected; waiting for battery messages (Ctrl-C ends).",
-                                         "The application closed the link."};
+    std::multiset<std::string> expected = {"Connected; waiting for battery messages (Ctrl-C ends).",
+                                           "The application closed the link."};
     std::string pushes;
     for (int i = 0; i < 200; ++i) {
         const std::string level = std::to_string(i % 100);
-        pushes += R"({"message":{"level":")" + level + R"(","state":"0","model":"Test phone"}})";
-        pushes += "\n";
-        expected.push_back(level + "%  unplugged  Test phone");
+        pushes += R"({"message":{"level":")" + level + R"(","state":"0","model":"P"}})" + "\n";
+        expected.insert(level + "%  unplugged  P");
     }
     OneShotApplication application([&pushes](int fd) {
         readLineWith(fd, "hello");
         sendText(fd, pushes);
     });
-    ASSERT_TRUE(application.bound);
-    const CliRun r = run({"watch", "--socket", application.path});
-    EXPECT_EQ(r.status, kExitResult) << r.err;
-    std::vector<std::string> lines;
-    std::istringstream out(r.out);
-    for (std::string line; std::getline(out, line);) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    std::sort(expected.begin(), expected.end());
+    std::istringstream out(run({"watch", "--socket", application.path}).out);
+    std::multiset<std::string> lines;
+    for (std::string line; std::getline(out, line);) lines.insert(line);
     EXPECT_EQ(lines, expected);
 }
 
