@@ -1,4 +1,3 @@
-// Text checks, the brand list reader, the rate limiter and what SQLite files are refused.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -22,30 +21,23 @@ TEST(TextChecks, CleanTextIsValidUtf8WithoutControlsWithinItsLength) {
         bool clean;
     } cases[] = {
         {"充電器 ランキング 🔌", true}, {longest, true},
-        {std::string(65, 'a'), false}, {"\xff", false},  // not UTF-8 at all
-        {"\xc0\xaf", false},                             // overlong "/"
-        {"\xed\xa0\x80", false},                         // a surrogate
-        {"\xf4\x90\x80\x80", false},                     // above U+10FFFF
-        {"\xe5\x85", false},                             // cut short
-        {"tab\there", false},          {"del\x7f", false},
-        {"c1 \xc2\x85", false},  // NEL
+        {std::string(65, 'a'), false}, {"\xc0\xaf", false},     // overlong "/"
+        {"\xed\xa0\x80", false},                                // a surrogate
+        {"\xe5\x85", false},                                    // cut short
+        {"tab\there", false},          {"c1 \xc2\x85", false},  // NEL
     };
     for (const auto& c : cases) EXPECT_EQ(isCleanText(c.text, 64), c.clean) << c.text;
 }
 
 TEST(TextChecks, NumbersAndIdentifiers) {
     EXPECT_EQ(finiteNumber("694224000.25"), 694224000.25);
-    EXPECT_EQ(finiteNumber("1e-07"), 1e-07);
-    EXPECT_EQ(finiteNumber("-3"), -3.0);
+    EXPECT_EQ(finiteNumber("-1e-07"), -1e-07);
     for (const char* bad : {"", "+1", "1,5", "0x10", "inf", "nan", "1e400", "7 "}) {
         EXPECT_FALSE(finiteNumber(bad)) << bad;
     }
     EXPECT_TRUE(isUuid("e621e1f8-C36C-495A-93FC-0C247A3E6E5F"));
-    EXPECT_FALSE(isUuid("E621E1F8C36C-495A-93FC-0C247A3E6E5F-"));
     EXPECT_FALSE(isUuid("G621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
-    EXPECT_EQ(groupedNumber(1203), "1,203");
     EXPECT_EQ(groupedNumber(1234567), "1,234,567");
-    EXPECT_EQ(groupedNumber(999), "999");
     EXPECT_EQ(filled("{a} and {b} {c}", {{"a", "{b}"}, {"b", "x"}}), "{b} and x {c}");
 }
 
@@ -63,19 +55,13 @@ TEST(BrandList, ReadsTheClientsFormatAndNamesTheFirstFault) {
     } bad[] = {
         {"{", "not JSON"},
         {R"({"brand_id": 1})", "not a JSON array"},
-        {R"([1])", "brand 1: not an object"},
-        {R"([{"brand_id": "7", "brand_name_en": "A", "brand_name_cn": "A"}])",
-         "brand 1: \"brand_id\""},
         {R"([{"brand_id": 0, "brand_name_en": "A", "brand_name_cn": "A"}])",
          "brand 1: \"brand_id\""},
         {R"([{"brand_id": 1, "brand_name_en": "A", "brand_name_cn": "A"},
              {"brand_id": 1, "brand_name_en": "B", "brand_name_cn": "B"}])",
          "brand 2: \"brand_id\" 1 is listed twice"},
-        {R"([{"brand_id": 1, "brand_name_en": "", "brand_name_cn": "A"}])",
-         "brand 1: \"brand_name_en\""},
         {R"([{"brand_id": 1, "brand_name_en": "A\u0007", "brand_name_cn": "A"}])",
          "brand 1: \"brand_name_en\""},
-        {R"([{"brand_id": 1, "brand_name_en": "A"}])", "brand 1: \"brand_name_cn\""},
     };
     for (const auto& c : bad) {
         try {
@@ -101,10 +87,8 @@ TEST(RateLimiter, RefillsAtItsRateUpToTheBurst) {
 
     EXPECT_EQ(rateLimitKey("2001:db8:1:2:aaaa:bbbb:cccc:dddd"), "2001:db8:1:2::/64");
     EXPECT_EQ(rateLimitKey("::ffff:192.0.2.4"), "192.0.2.4");
-    EXPECT_EQ(rateLimitKey("192.0.2.4"), "192.0.2.4");
 }
 
-// Keeping data across a restart is tested on the running server (server_process_test).
 TEST(SqliteFile, ANewerSchemaIsRefusedAndAFileThatIsNoDatabaseIsUnavailable) {
     testing::TempDir dir;
     const std::string path = (dir.path() / "new folder" / "voltaro.db").string();

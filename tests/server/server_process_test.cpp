@@ -1,6 +1,4 @@
-// voltaro-server as a process on 127.0.0.1, on SQLite and on PostgreSQL
-// (VOLTARO_TEST_POSTGRESQL_URL: a cluster the test may create databases in). What the routes answer
-// is tested in routes_test.
+// voltaro-server as a process on SQLite and PostgreSQL; what the routes answer is in routes_test.
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -26,19 +24,7 @@ using testing::testParameters;
 
 enum class Engine { SQLite, PostgreSQL };
 
-// The cluster to test against: VOLTARO_TEST_POSTGRESQL_URL, or the one CTest started, whose URL
-// is in the file VOLTARO_TEST_POSTGRESQL_URL_FILE names; empty when there is none.
-std::string postgresqlCluster() {
-    const char* given = std::getenv("VOLTARO_TEST_POSTGRESQL_URL");
-    if (given != nullptr && given[0] != '\0') return given;
-    const char* file = std::getenv("VOLTARO_TEST_POSTGRESQL_URL_FILE");
-    std::string url;
-    if (file != nullptr) std::getline(std::ifstream(file), url);
-    return url;
-}
-
-// A database of its own for one test: a file in a temporary folder, or a new database in the
-// PostgreSQL cluster, dropped afterwards. Its URL is empty when no cluster was given.
+// A database of the test's own, dropped afterwards; its URL is empty when there is no cluster.
 class TestDatabase {
 public:
     explicit TestDatabase(Engine engine) {
@@ -46,7 +32,9 @@ public:
             url_ = "sqlite:" + (dir_.path() / "voltaro.db").string();
             return;
         }
-        cluster_ = postgresqlCluster();
+        // CTest writes the cluster's URL (VOLTARO_TEST_POSTGRESQL_URL or its own) to this file.
+        const char* file = std::getenv("VOLTARO_TEST_POSTGRESQL_URL_FILE");
+        if (file != nullptr) std::getline(std::ifstream(file), cluster_);
         if (cluster_.empty()) return;
         static int counter = 0;
         name_ = "voltaro_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
@@ -65,7 +53,6 @@ public:
         }
     }
 
-    // Ends every connection to the PostgreSQL database and refuses new ones, or lets them in.
     void setReachable(bool reachable) {
         administer("ALTER DATABASE " + name_ + " ALLOW_CONNECTIONS " +
                    (reachable ? "true" : "false"));
@@ -95,7 +82,6 @@ private:
     GTEST_SKIP() << "no PostgreSQL cluster to test against: CTest starts one where PostgreSQL " \
                     "is installed, or set VOLTARO_TEST_POSTGRESQL_URL"
 
-// voltaro-server listening on 127.0.0.1 at a free port.
 class ServerProcess : public ChildProcess {
 public:
     explicit ServerProcess(const std::string& database)

@@ -1,4 +1,3 @@
-// What a phone sends the service: a finished test and a charger label.
 #pragma once
 
 #include <httplib.h>
@@ -7,7 +6,6 @@
 
 namespace voltaro::testing {
 
-// A valid vendor identifier for each device number from 0 to 9.
 inline std::string vendor(int device) {
     return "E621E1F8-C36C-495A-93FC-0C247A3E6E5" + std::to_string(device);
 }
@@ -20,13 +18,15 @@ inline httplib::Params testParameters(int device, double start, double watt,
             {"vindor_id", vendor(device)}};
 }
 
+// A wall charger on USB-C unless said otherwise; all "0" is the unknown charger.
 inline httplib::Params labelParameters(int device, double start, const std::string& brand,
-                                       const std::string& watts = "20") {
+                                       const std::string& watts = "20", const char* type = "1",
+                                       const char* port = "2") {
     return {{"starttime", std::to_string(start)},
             {"brand_id", brand},
             {"charger_watts", watts},
-            {"charger_type", "1"},
-            {"charger_port", "2"},
+            {"charger_type", type},
+            {"charger_port", port},
             {"charger_capacity", "0"},
             {"vindor_id", vendor(device)}};
 }
