@@ -32,8 +32,6 @@ namespace voltaro::testing {
 // keeps them).
 QStringList takeQtWarnings();
 
-inline const std::string kDataDir = VOLTARO_TEST_DATA_DIR;
-
 // Runs Qt's event loop until `condition` holds or `timeout` passes; true when it held. The loop
 // waits for events, woken every 20 ms to look again.
 inline bool waitUntil(const std::function<bool()>& condition,
@@ -65,13 +63,6 @@ inline int pixelsOf(const QImage& image, QRect area, QColor color) {
         }
     }
     return count;
-}
-
-// `root` and every item under it, delegates of lists included.
-inline void collectItems(QQuickItem* root, std::vector<QQuickItem*>& items) {
-    if (root == nullptr) return;
-    items.push_back(root);
-    for (QQuickItem* child : root->childItems()) collectItems(child, items);
 }
 
 // One saved result of the test that started at `startTime`, with no charger unless `charger`
@@ -161,101 +152,72 @@ protected:
     Screen* settledOn() {
         Screen* screen = nullptr;
         waitUntil([&] {
-            screen = top<Screen>();
+            screen = qobject_cast<Screen*>(app_->navigator().topScreen());
             return screen != nullptr && app_->navigator().settled();
         });
         return screen;
     }
 
-    template <class Screen>
-    Screen* top() {
-        return qobject_cast<Screen*>(app_->navigator().topScreen());
-    }
-
-    // The items of the top page, laid out: positioners and lists lay out when the window
-    // polishes, which drawing it once does now.
-    std::vector<QQuickItem*> pageItems() {
+    // The items of the top page that `pick` picks, visible ones first, then top to bottom. The
+    // window is drawn first: positioners and lists lay out when it polishes.
+    std::vector<QQuickItem*> pageItems(const std::function<bool(QQuickItem*)>& pick) {
         (void)app_->window()->grabWindow();
         std::vector<QQuickItem*> items;
-        collectItems(app_->navigator().topPage(), items);
-        return items;
-    }
-
-    // The visible items of the top page that `pick` picks, top to bottom.
-    std::vector<QQuickItem*> visibleItems(const std::function<bool(QQuickItem*)>& pick) {
-        std::vector<QQuickItem*> items = pageItems();
-        std::erase_if(items, [&](QQuickItem* item) { return !item->isVisible() || !pick(item); });
+        const std::function<void(QQuickItem*)> visit = [&](QQuickItem* item) {
+            if (pick(item)) items.push_back(item);
+            for (QQuickItem* child : item->childItems()) visit(child);
+        };
+        visit(app_->navigator().topPage());
         std::stable_sort(items.begin(), items.end(), [](QQuickItem* a, QQuickItem* b) {
-            return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+            return std::pair(!a->isVisible(), a->mapToScene(QPointF()).y()) <
+                   std::pair(!b->isVisible(), b->mapToScene(QPointF()).y());
         });
         return items;
     }
 
-    std::vector<QQuickItem*> named(const QString& objectName) {
-        return visibleItems([&](QQuickItem* item) { return item->objectName() == objectName; });
+    std::vector<QQuickItem*> visibleItems(const std::function<bool(QQuickItem*)>& pick) {
+        return pageItems([&](QQuickItem* item) { return item->isVisible() && pick(item); });
     }
 
-    // The first visible item of the top page named `objectName`, or null.
-    QQuickItem* first(const QString& objectName) {
-        const std::vector<QQuickItem*> found = named(objectName);
+    // The visible items of the top page whose `property` is `value`.
+    std::vector<QQuickItem*> named(const QString& value, const char* property = "objectName") {
+        return visibleItems([&](QQuickItem* item) { return item->property(property) == value; });
+    }
+
+    QQuickItem* first(const QString& value, const char* property = "objectName") {
+        const std::vector<QQuickItem*> found = named(value, property);
         return found.empty() ? nullptr : found.front();
     }
 
     // The item of the top page that shows the top screen's outlet `outlet`, a visible one first.
     QQuickItem* outletItem(const char* outlet) {
         QObject* adapter = app_->navigator().topScreen()->outlet(QLatin1String(outlet));
-        QQuickItem* found = nullptr;
-        for (QQuickItem* item : pageItems()) {
-            if (item->property("outlet").value<QObject*>() != adapter) continue;
-            if (item->isVisible()) return item;
-            if (found == nullptr) found = item;
-        }
-        return found;
-    }
-
-    // The visible control of the top page that a screen reader calls `name`.
-    QQuickItem* buttonNamed(const std::string& name) {
-        const std::vector<QQuickItem*> found = visibleItems([&](QQuickItem* item) {
-            return item->property("accessibleName").toString().toStdString() == name;
+        const std::vector<QQuickItem*> found = pageItems([&](QQuickItem* item) {
+            return item->property("outlet").value<QObject*>() == adapter;
         });
         return found.empty() ? nullptr : found.front();
     }
 
-    // The visible texts of the top page showing `text`.
-    std::vector<QQuickItem*> textsShowing(const QString& text) {
-        return visibleItems([&](QQuickItem* item) {
-            return item->inherits("QQuickText") && item->property("text").toString() == text;
+    // The texts shown in `root`, in reading order (top to bottom, then left to right).
+    QStringList textsIn(QQuickItem* root) {
+        std::vector<QQuickItem*> texts = visibleItems([&](QQuickItem* item) {
+            return item->inherits("QQuickText") && (item == root || root->isAncestorOf(item));
         });
+        std::stable_sort(texts.begin(), texts.end(), [](QQuickItem* a, QQuickItem* b) {
+            const QPointF p = a->mapToScene(QPointF());
+            const QPointF q = b->mapToScene(QPointF());
+            return std::abs(p.y() - q.y()) > 4 ? p.y() < q.y() : p.x() < q.x();
+        });
+        QStringList shown;
+        for (QQuickItem* text : texts) shown.push_back(text->property("text").toString());
+        return shown;
     }
 
-    // The texts shown in `item`, in reading order (top to bottom, then left to right).
-    static QStringList textsIn(QQuickItem* item) {
-        std::vector<QQuickItem*> items;
-        collectItems(item, items);
-        std::vector<std::pair<QPointF, QString>> shown;
-        for (QQuickItem* child : items) {
-            if (child->isVisible() && child->inherits("QQuickText")) {
-                shown.emplace_back(child->mapToScene(QPointF()),
-                                   child->property("text").toString());
-            }
-        }
-        std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
-            if (std::abs(a.first.y() - b.first.y()) > 4) return a.first.y() < b.first.y();
-            return a.first.x() < b.first.x();
-        });
-        QStringList texts;
-        for (const auto& [position, text] : shown) texts.push_back(text);
-        return texts;
-    }
-
-    void tapAt(QQuickItem* item, QPointF point) {
-        ASSERT_NE(item, nullptr);
-        (void)app_->window()->grabWindow();
-        QTest::mouseClick(app_->window(), Qt::LeftButton, {}, item->mapToScene(point).toPoint());
-    }
     void tap(QQuickItem* item) {
         ASSERT_NE(item, nullptr);
-        tapAt(item, QPointF(item->width() / 2, item->height() / 2));
+        (void)app_->window()->grabWindow();
+        const QPointF middle(item->width() / 2, item->height() / 2);
+        QTest::mouseClick(app_->window(), Qt::LeftButton, {}, item->mapToScene(middle).toPoint());
     }
 
     // A finger drag from `from` by `by`, in steps.
