@@ -249,9 +249,6 @@ TEST_F(HistoryPages, AResultsChevronOpensItsCurveWhichFitsAndIsDrawn) {
 
     // The level in the highlight colour and the power of the steps in their own.
     const QImage picture = app_->window()->grabWindow();
-    if (const QByteArray dir = qgetenv("VOLTARO_SCREENSHOT_DIR"); !dir.isEmpty()) {
-        picture.save(QString::fromLocal8Bit(dir) + QStringLiteral("/charge-curve.png"));
-    }
     const QRect area = chart->mapRectToScene(chart->boundingRect()).toRect();
     EXPECT_GT(pixelsOf(picture, area, namedColor("highlightColor")), 300);
     EXPECT_GT(pixelsOf(picture, area, namedColor("powerColor")), 150);
