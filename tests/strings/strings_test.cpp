@@ -94,16 +94,6 @@ TEST(MoCatalogue, RejectsTruncatedAndMalformedImages) {
     }
 }
 
-TEST(Translate, FallsBackToEnglishThenToTheKey) {
-    strings::CatalogueSet set;
-    set.emplace("en", *MoCatalogue::parse(moImage({{"a", "A"}, {"b", "B"}})));
-    set.emplace("ja", *MoCatalogue::parse(moImage({{"a", "あ"}})));
-    EXPECT_EQ(strings::translate(set, "ja", "a"), "あ");
-    EXPECT_EQ(strings::translate(set, "ja", "b"), "B");
-    EXPECT_EQ(strings::translate(set, "zh_CN", "a"), "A");
-    EXPECT_EQ(strings::translate(set, "ja", "c"), "c");
-}
-
 // The locale variables unset for each test, and put back afterwards.
 class Strings : public ::testing::Test {
 protected:
@@ -164,16 +154,6 @@ TEST_F(Strings, LanguageIsChosenAsGettextChoosesIt) {
     EXPECT_EQ(languageFrom({"ja", nullptr, nullptr, "C"}), "en");
     EXPECT_EQ(languageFrom({"ja", "POSIX", nullptr, "de_DE"}), "en");
     EXPECT_EQ(languageFrom({"ja", nullptr, nullptr, nullptr}), "en");
-}
-
-TEST_F(Strings, ChoiceHoldsUntilTheNextSetLanguage) {
-    EXPECT_EQ(languageFrom({nullptr, nullptr, nullptr, "ja_JP.UTF-8"}), "ja");
-    setenv("LANG", "zh_CN.UTF-8", 1);
-    EXPECT_EQ(currentLanguage(), "ja");
-    setLanguage("zh_HK.UTF-8");
-    EXPECT_EQ(currentLanguage(), "zh_TW");
-    setLanguage("fr");  // no catalogue: the environment decides
-    EXPECT_EQ(currentLanguage(), "zh_CN");
 }
 
 }  // namespace
