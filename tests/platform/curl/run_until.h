@@ -7,12 +7,13 @@
 namespace voltaro::testing {
 
 // Runs the loop until `done` holds, checked every 5 ms of loop time, or until `limitSeconds` have
-// passed. Returns whether `done` held.
+// passed. Returns whether `done` held. Once it has held it is not asked again (a late check still
+// due before the quit takes effect would undo a `done` that consumes what it found).
 inline bool runUntil(MainLoop& loop, const std::function<bool()>& done, double limitSeconds = 5.0) {
     if (done()) return true;
     bool reached = false;
     auto check = loop.scheduleRepeating(0.005, [&] {
-        if (done()) {
+        if (!reached && done()) {
             reached = true;
             loop.quit();
         }
