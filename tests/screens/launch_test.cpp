@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "platform/sim/virtual_time.h"
 #include "screens/app_delegate.h"
 #include "screens/init_view_controller.h"
@@ -36,18 +39,46 @@ TEST(IntroScreen, SlidesThePhoneThenDissolvesToTheMainScreen) {
     EXPECT_EQ(recorder.animations.at(0).spring->initialVelocity, 1.0);
 }
 
-TEST(RatingPromptTest, AsksOnlyOnceSevenDaysAndTenLaunchesHavePassed) {
-    for (const auto& [launches, days, asks] :
-         {std::tuple{9, 8.0, false}, {50, 6.0, false}, {10, 8.0, true}}) {
+// "Later" asks again five days on; once rated, never again.
+TEST(RatingPromptTest, AsksAfterSevenDaysAndTenLaunchesThenAfterLaterOnly) {
+    using Answer = RatingPrompt::Answer;
+    struct Row {
+        int launches;
+        double days;
+        std::optional<Answer> answer;  // to the first prompt; `daysAfter` on, it checks again
+        double daysAfter;
+        bool asks;
+    };
+    const Row rows[] = {
+        {9, 8.0, {}, 0.0, false},
+        {50, 6.0, {}, 0.0, false},
+        {10, 8.0, {}, 0.0, true},
+        {10, 8.0, Answer::Later, 4.9, false},
+        {10, 8.0, Answer::Later, 5.0, true},
+        {10, 8.0, Answer::Rate, 30.0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.launches << " launches, " << row.days
+                                          << " days, then " << row.daysAfter);
         testing::MemoryPreferences preferences;
         VirtualTime clock{1000.0};
         RatingPrompt prompt{preferences, clock, [] {}};
         prompt.configure(AppDelegate::ratingSettings());
-        for (int i = 0; i < launches; ++i) prompt.appLaunched();
-        clock.advanceBy(days * 86400.0);
+        for (int i = 0; i < row.launches; ++i) prompt.appLaunched();
+        clock.advanceBy(row.days * 86400.0);
         bool asked = false;
-        prompt.check([&](const RatingPrompt::Prompt&, auto) { asked = true; });
-        EXPECT_EQ(asked, asks) << launches << " launches, " << days << " days";
+        const auto show = [&](const RatingPrompt::Prompt&, std::function<void(Answer)> answer) {
+            asked = true;
+            if (row.answer) answer(*row.answer);
+        };
+        prompt.check(show);
+        if (row.answer) {
+            ASSERT_TRUE(asked);
+            asked = false;
+            clock.advanceBy(row.daysAfter * 86400.0);
+            prompt.check(show);
+        }
+        EXPECT_EQ(asked, row.asks);
     }
 }
 
