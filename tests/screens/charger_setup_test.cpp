@@ -20,7 +20,6 @@ protected:
         setup.viewDidLoad();
         setup.viewDidAppear();
     }
-    // Types a value on the value entry screen the setup screen opened, saves it and returns.
     void addValue(bool capacity, const std::string& text) {
         capacity ? setup.addAmpButtonTapped() : setup.addWattsButtonTapped();
         AddWattsVC entry(services, preferences, recorder.lastArguments);
@@ -65,19 +64,7 @@ protected:
     SelectModelVC setup{services, preferences, clock};
 };
 
-TEST_F(ChargerSetupTest, AnEmptyQuickPickSlotLeavesNoGapAndStandsForNothing) {
-    preferences.setInteger("capacity1", 7000);
-    preferences.setInteger("capacity3", 9000);
-    open();
-    EXPECT_EQ(amps(), (Texts{"7000", "", "9000"}));
-    EXPECT_EQ(setup.ampButton2Width.constant(), 0);
-    setup.ampButtonTapped(2);
-    EXPECT_EQ(chargerSelection().capacity, 0);
-}
-
-// The first display chooses a wall charger and shows the seeded quick picks. A second tap lets a
-// quick pick go, not the kind. A power bank shows capacities for watt ratings; choosing a
-// capacity replaces the watt rating, not the other way round.
+// A second tap lets a quick pick go, not the kind; a capacity replaces the watt rating, not back.
 TEST_F(ChargerSetupTest, QuickPicksToggleAndThePowerBankKindShowsTheCapacityRow) {
     open();
     EXPECT_EQ(chargerSelection(), (ChargerSelection{1, 0, 0, 0, 0}));
@@ -92,7 +79,6 @@ TEST_F(ChargerSetupTest, QuickPicksToggleAndThePowerBankKindShowsTheCapacityRow)
     setup.typeButtonTapped(2);
     EXPECT_EQ(types(), (Texts{"Wall Charger", "[Power Bank]", "Car Charger"}));
     EXPECT_FALSE(setup.ampView.hidden());
-    EXPECT_EQ(setup.typeLabel.text(), localized("typeLabelTextAmp"));
     EXPECT_EQ(chargerSelection().watt, 18);  // switching the kind keeps the choice
     setup.ampButtonTapped(2);
     EXPECT_EQ(chargerSelection(), (ChargerSelection{2, 0, 0, 0, 10000}));

@@ -39,7 +39,6 @@ TEST(IntroScreen, SlidesThePhoneThenDissolvesToTheMainScreen) {
     EXPECT_EQ(recorder.animations.at(0).spring->initialVelocity, 1.0);
 }
 
-// "Later" asks again five days on; once rated, never again.
 TEST(RatingPromptTest, AsksAfterSevenDaysAndTenLaunchesThenAfterLaterOnly) {
     using Answer = RatingPrompt::Answer;
     struct Row {
