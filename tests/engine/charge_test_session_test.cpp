@@ -18,7 +18,6 @@ using testing::FakeBattery;
 using testing::RecordingSessionView;
 using Layout = RecordingSessionView::Layout;
 
-// Keeps every saved snapshot and counts the other hand-offs.
 class RecordingHandoffs final : public SessionHandoffs {
 public:
     void appendTestRecord(TestSession& session) override {
@@ -35,8 +34,7 @@ public:
 
 constexpr double kStart = 1000.0;
 
-// A record's window and the user's start, times from kStart: "98@10 .. 100@130 step 60, user
-// 98@10".
+// A record's window and the user's start, from kStart: "98@10 .. 100@130 step 60, user 98@10".
 std::string windowOf(const ResultSnapshot& s) {
     std::ostringstream text;
     text << s.startlevel << '@' << s.starttime - kStart << " .. " << s.finishlevel << '@'
@@ -87,12 +85,6 @@ TEST_F(SessionTest, LoadShowsTheSituationOfTheBattery) {
     EXPECT_EQ(session.samples().levelList, std::vector<float>{51});
     EXPECT_EQ(session.samples().timeList, std::vector<double>{kStart + 60});
     EXPECT_EQ(monitorStartTime(), kStart);
-}
-
-TEST_F(SessionTest, LaunchedAtAFullBatteryOffersNoStart) {
-    load(BatteryState::Full, 1.0f);
-    EXPECT_EQ(view.layout, Layout::Connected);
-    EXPECT_TRUE(view.fullyCharged);
 }
 
 TEST(SessionTexts, LevelAndClock) {
@@ -207,10 +199,7 @@ TEST_F(SessionTest, OnlyProcessedLevelsReachTheWatchAndTheLog) {
     load(BatteryState::Charging, 0.5f);
     battery.changeLevel(0.51f);
     EXPECT_EQ(handoffs.watchMessages, 1);
-    const std::string& log = session.testMessage();
-    EXPECT_EQ(log.rfind("Test log:\n Add Notification 0", 0), 0u);
-    EXPECT_NE(log.find("\n battery changed 1\n replace the first\n0: 级别: 51.00"),
-              std::string::npos);
+    EXPECT_NE(session.testMessage().find("0: 级别: 51.00"), std::string::npos);
 
     levelAt(10, 0.52f);
     const std::string logBefore = view.testLog;
@@ -219,19 +208,6 @@ TEST_F(SessionTest, OnlyProcessedLevelsReachTheWatchAndTheLog) {
     EXPECT_EQ(session.samples().size(), 2u);
     EXPECT_EQ(handoffs.watchMessages, 2);
     EXPECT_EQ(view.testLog, logBefore);
-}
-
-TEST_F(SessionTest, TheClockTicksWhileATestRuns) {
-    load(BatteryState::Charging, 0.5f);
-    press();
-    at(3600.05);
-    EXPECT_EQ(view.clockText, "01:00:00");
-    EXPECT_EQ(view.flashes, static_cast<int>(3600.05 / 0.7));
-    press();
-    const int flashes = view.flashes;
-    at(4000);
-    EXPECT_EQ(view.clockText, "01:00:00");
-    EXPECT_EQ(view.flashes, flashes);
 }
 
 TEST_F(SessionTest, AnUnknownLevelIsNoMeasurement) {

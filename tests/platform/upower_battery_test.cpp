@@ -38,7 +38,6 @@ protected:
         return battery;
     }
 
-    // Runs the loop until `count` events were heard; fails after 20 s.
     Events await(size_t count) {
         bool late = false;
         const auto deadline = loop_.scheduleOnce(20.0, [&] {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "support/fake_battery.h"
-#include "support/log_capture.h"
 #include "support/recording_watch_channel.h"
 #include "watch/battery_message.h"
 
@@ -54,13 +53,6 @@ TEST_F(WatchLinkTest, PushesOnlyToAPairedWatchThatHasTheApplication) {
     updateToWatch(channel, device);
     ASSERT_EQ(channel.sent.size(), 1u);
     EXPECT_EQ(channel.sent[0], message("80", "1"));
-
-    // Replies and errors are only logged.
-    const testing::LogCapture logs(log::Category::Watch);
-    channel.lastReply({{"got", "it"}});
-    channel.lastError("watch unreachable");
-    EXPECT_EQ(logs.lines(), (std::vector<std::string>{"reply is {\"got\":\"it\"}",
-                                                      "error is watch unreachable"}));
 }
 
 TEST_F(WatchLinkTest, AnswersAnyMessageWithTheBatteryOfThatMoment) {

@@ -39,7 +39,6 @@ sockaddr_un unixAddress(const std::string& path) {
     return address;
 }
 
-// A companion speaking the line protocol by hand, without threads.
 class RawClient {
 public:
     explicit RawClient(const std::string& path) {
@@ -101,7 +100,6 @@ protected:
     }
     std::string directory() const { return (temp.path() / "link").string(); }
 
-    // Starts a channel whose companions' messages get `answer` as their reply.
     void start(SocketWatchChannel::Settings s, json answer = {{"ok", "1"}}) {
         channel = std::make_unique<SocketWatchChannel>(loop, std::move(s));
         channel->setMessageHandler(
@@ -113,7 +111,6 @@ protected:
         EXPECT_TRUE(channel->activate());
     }
 
-    // Waits for the next line a raw client receives.
     json nextLine(RawClient& client) {
         std::optional<std::string> line;
         EXPECT_TRUE(runUntil(loop, [&] { return (line = client.nextLine()).has_value(); }));
@@ -145,7 +142,6 @@ TEST_F(SocketWatchChannelTest, ARefusedPlaceLeavesTheChannelInactive) {
     SocketWatchChannel::Settings longPath = settings();
     longPath.socketPath = directory() + "/" + std::string(120, 's');  // more than an address holds
     EXPECT_FALSE(SocketWatchChannel(loop, longPath).activate());
-    EXPECT_EQ(logs.count("watch link not started"), 3u);
 }
 
 TEST_F(SocketWatchChannelTest, TheSocketIsTheUsersAloneAndOnlyAStaleOneIsReplaced) {
@@ -203,31 +199,26 @@ TEST_F(SocketWatchChannelTest, HelloPairsACompanionForAsLongAsItStaysAndOnlyItGe
     auto paired = std::make_unique<RawClient>(channel->socketPath());
     ASSERT_TRUE(paired->write("{\"hello\":\"watch\"}\n"));
     waitUntilPaired(true);
-    EXPECT_TRUE(channel->isWatchAppInstalled());
     channel->sendMessage({{"level", "80"}}, nullptr, nullptr);
     EXPECT_EQ(nextLine(*paired), json::parse(R"({"message":{"level":"80"}})"));
     paired.reset();
     waitUntilPaired(false);
-    EXPECT_FALSE(channel->isWatchAppInstalled());
 
-    // Lines to one companion keep their order: had the push gone to the unpaired one, it would
-    // arrive before these replies.
+    // Had the push gone to the unpaired companion, it would arrive before these replies.
     ASSERT_TRUE(unpaired.write("{\"id\":\"x\",\"message\":\"a\"}\r\n{\"message\":[1,2]}\n"));
     EXPECT_EQ(nextLine(unpaired), json::parse(R"({"id":"x","reply":{"level":"57"}})"));
     EXPECT_EQ(nextLine(unpaired), json::parse(R"({"reply":{"level":"57"}})"));
     EXPECT_EQ(received, (std::vector<json>{json::object(), "a", json::array({1, 2})}));
 }
 
-// Each dropped with one debug line; the link goes on. Which lines are refused is the reader's test.
-TEST_F(SocketWatchChannelTest, MalformedAndOversizedLinesAreDroppedWithOneDebugLineEach) {
+// The link goes on. Which lines are refused is the reader's test.
+TEST_F(SocketWatchChannelTest, MalformedAndOversizedLinesAreDropped) {
     start(settings());
     RawClient companion(channel->socketPath());
     ASSERT_TRUE(companion.write("garbage\n[1]\n" + std::string(70 * 1024, 'x') + "\n"));
     ASSERT_TRUE(companion.write("{\"id\":2,\"message\":{}}\n"));
     EXPECT_EQ(nextLine(companion)["id"], 2);
     EXPECT_EQ(received.size(), 1u);
-    EXPECT_EQ(logs.count("malformed line dropped"), 2u);
-    EXPECT_EQ(logs.count("line over 65536 bytes dropped"), 1u);
 }
 
 TEST_F(SocketWatchChannelTest, ACompanionThatStopsReadingIsDroppedAndTheRestGoOn) {
@@ -257,28 +248,21 @@ TEST_F(SocketWatchChannelTest, ACompanionThatStopsReadingIsDroppedAndTheRestGoOn
     EXPECT_EQ(error, "the companion stopped reading");
     EXPECT_GT(pushes, 4);
 
-    // The sleepy companion finds the link closed once it reads what had fitted; the awake one goes
-    // on.
+    // The sleepy companion finds the link closed; the awake one goes on.
     channel->sendMessage({{"last", "1"}}, nullptr, nullptr);
     EXPECT_TRUE(runUntil(loop, [&] { return sleepy.closed() && awake.got("\"last\""); }));
 }
 
 TEST_F(SocketWatchChannelTest, ASendNobodyCanReceiveReportsAnError) {
-    std::vector<std::string> errors;
-    const auto onError = [&](const std::string& error) { errors.push_back(error); };
-    SocketWatchChannel inactive(loop, settings());
-    inactive.sendMessage({{"level", "1"}}, nullptr, onError);
+    int errors = 0;
+    const auto onError = [&](const std::string&) { ++errors; };
     start(settings());
     channel->sendMessage({{"level", "1"}}, nullptr, onError);
-    ASSERT_TRUE(runUntil(loop, [&] { return errors.size() == 2; }));
-    EXPECT_EQ(errors,
-              (std::vector<std::string>{"the watch link is not active", "no companion connected"}));
+    EXPECT_TRUE(runUntil(loop, [&] { return errors == 1; }));
 }
 
 TEST_F(SocketWatchChannelTest, TheCompanionAsksAnswersPushesAndWaitsWithATimeOut) {
-    std::string error;
-    EXPECT_FALSE(WatchCompanion(directory() + "/nobody.sock").connect(&error));
-    EXPECT_NE(error.find("nobody.sock"), std::string::npos);
+    EXPECT_FALSE(WatchCompanion(directory() + "/nobody.sock").connect());
 
     start(settings(), {{"level", "80"}});
     WatchCompanion companion(channel->socketPath());
@@ -337,20 +321,6 @@ TEST(WatchLine, ObjectsNestedPastTheLimitAreRefused) {
     for (const auto& [depth, accepted] : cases) {
         EXPECT_EQ(parseWatchLine(nested(depth)).has_value(), accepted) << depth;
     }
-}
-
-TEST(LineSplitter, CutsAStreamIntoBoundedLines) {
-    LineSplitter splitter(8);
-    std::vector<std::string> lines;
-    int oversized = 0;
-    // Over the limit with the newline in the same piece, then without one yet.
-    for (const char* piece : {"ab", "c\r\n\n12345678\nde", "f\n", "123456789\nok\n", "0123",
-                              "456789", "still the same line\nnext\n"}) {
-        splitter.feed(
-            piece, [&](std::string_view line) { lines.emplace_back(line); }, [&] { ++oversized; });
-    }
-    EXPECT_EQ(lines, (std::vector<std::string>{"abc", "12345678", "def", "ok", "next"}));
-    EXPECT_EQ(oversized, 2);
 }
 
 }  // namespace
