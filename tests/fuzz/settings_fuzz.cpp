@@ -40,6 +40,7 @@ VOLTARO_FUZZ(bytes) {
         to_json(encoded, decoded);
         fuzz::check(encoded.get<config>() == decoded, "a description does not read back");
     } catch (const nlohmann::json::exception&) {
-    } catch (const std::invalid_argument&) {  // how the description refuses a field of the wrong kind
+    } catch (const std::invalid_argument&) {
+        // How a description refuses a field of the wrong kind.
     }
 }

@@ -29,9 +29,9 @@ public:
             << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
                "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
                "<allow own=\"*\"/></policy></busconfig>\n";
-        daemon_.emplace(std::vector<std::string>{
-            VOLTARO_DBUS_DAEMON, "--nofork", "--nopidfile",
-            "--config-file=" + (dir_.path() / "bus.conf").string()});
+        daemon_.emplace(
+            std::vector<std::string>{VOLTARO_DBUS_DAEMON, "--nofork", "--nopidfile",
+                                     "--config-file=" + (dir_.path() / "bus.conf").string()});
         address_.emplace("DBUS_SYSTEM_BUS_ADDRESS", address);
         waitFor(20, "the private bus did not start", [this] {
             try {
@@ -51,9 +51,9 @@ public:
 
     // Starts the mocked UPower (its display device not present yet) and waits for its name.
     void startUPower() {
-        upower_.emplace(std::vector<std::string>{
-            VOLTARO_DBUSMOCK_PYTHON, "-m", "dbusmock", "--system", "--template", "upower",
-            "--logfile", (dir_.path() / "upower.log").string()});
+        upower_.emplace(std::vector<std::string>{VOLTARO_DBUSMOCK_PYTHON, "-m", "dbusmock",
+                                                 "--system", "--template", "upower", "--logfile",
+                                                 (dir_.path() / "upower.log").string()});
         waitFor(30, "the mocked UPower did not start", [this] {
             bool owned = false;
             sdbus::createProxy(*control_, "org.freedesktop.DBus", "/org/freedesktop/DBus")
